@@ -1,0 +1,20 @@
+# Compiler warnings and sanitizer flags shared by every target.
+
+add_compile_options(-Wall -Wextra)
+
+if(TRELLISK_SANITIZE)
+  add_compile_options(-fsanitize=${TRELLISK_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${TRELLISK_SANITIZE})
+endif()
+
+# trellisk_library(<name> SOURCES ... DEPENDS ...) defines one static library of
+# the core; its public include root is the repository root, so includes read
+# "store/bayes_database.h".
+function(trellisk_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(ARG_DEPENDS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  endif()
+endfunction()

@@ -1,0 +1,55 @@
+// FileSystem: how the stores reach files. The stores never touch the OS
+// directly; they go through this interface so that tests can put a
+// fault-injecting or in-memory file system in place of the real disk.
+//
+// A FileSystem implementation is thread-safe. The file objects it returns
+// belong to the caller, who uses each from one thread at a time.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace trellisk::platform {
+
+// A file opened for reading from its start, in binary mode: line ends are
+// returned as stored (readers trim the carriage return of CR LF themselves).
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to `capacity` bytes; returns the count read, 0 at the end of the
+  // file or on a read error.
+  virtual size_t Read(char* buffer, size_t capacity) = 0;
+};
+
+// A file opened for writing, created or truncated. Writes are buffered.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Appends bytes; false when the write failed (then every later call fails).
+  virtual bool Append(std::string_view data) = 0;
+  // Pushes buffered bytes to the OS and commits them to the disk.
+  virtual bool Sync() = 0;
+  // Flushes and closes; false when any write, the flush or the close failed.
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Null when the file cannot be opened.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
+  // Creates or truncates; null when the file cannot be opened.
+  virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Renames `from` to `to`; an existing `to` is replaced in one atomic step,
+  // so there is never a moment without a file named `to`.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  virtual bool Exists(const std::string& path) = 0;
+};
+
+// The real file system of this machine; lives for the whole process.
+FileSystem& DefaultFileSystem();
+
+}  // namespace trellisk::platform

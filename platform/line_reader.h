@@ -1,0 +1,41 @@
+// LineReader reads a file line by line with the rules of the C runtime's
+// fgets and feof, which the file formats of the stores are defined by: a line
+// is read into a buffer of a given size, so at most size - 1 bytes come back
+// and a longer line arrives in pieces; the line feed stays part of the line;
+// the end-of-file flag is raised only by a read that ran into the end.
+//
+// Not thread-safe: one reader belongs to one thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace trellisk::platform {
+
+class LineReader {
+ public:
+  explicit LineReader(ReadableFile& file);
+
+  // Reads the next line as fgets with a buffer of `bufferSize` bytes would.
+  // Returns false, with `line` empty, when nothing could be read. The view
+  // stays valid until the next call.
+  bool ReadLine(size_t bufferSize, std::string_view& line);
+
+  // True once a read has run into the end of the file (feof).
+  bool AtEnd() const { return atEnd_; }
+
+ private:
+  bool Refill();
+
+  ReadableFile& file_;
+  std::string chunk_;
+  size_t chunkPos_ = 0;
+  size_t chunkLen_ = 0;
+  std::string assembled_;
+  bool atEnd_ = false;
+};
+
+}  // namespace trellisk::platform

@@ -1,0 +1,51 @@
+#include "platform/sync.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+#include "platform/threads.h"
+
+namespace trellisk::platform {
+namespace {
+
+TEST(RecursiveMutex, OwnerMayLockAgain) {
+  RecursiveMutex mutex;
+  std::lock_guard<RecursiveMutex> outer(mutex);
+  std::lock_guard<RecursiveMutex> inner(mutex);
+  std::atomic<bool> otherGotIt{true};
+  std::thread([&] { otherGotIt = mutex.try_lock(); }).join();
+  EXPECT_FALSE(otherGotIt);
+}
+
+TEST(ManualResetEvent, StaysSignalledUntilReset) {
+  ManualResetEvent event;
+  EXPECT_FALSE(event.Wait(10));
+  event.Set();
+  EXPECT_TRUE(event.Wait(0));
+  EXPECT_TRUE(event.Wait());
+  event.Reset();
+  EXPECT_FALSE(event.Wait(0));
+}
+
+TEST(ManualResetEvent, WakesAWaiterOnADetachedThread) {
+  ManualResetEvent started;
+  ManualResetEvent release;
+  std::atomic<int> stage{0};
+  ASSERT_TRUE(StartDetachedThread([&] {
+    stage = 1;
+    started.Set();
+    release.Wait();
+    stage = 2;  // the last touch of the test's state
+  }));
+  ASSERT_TRUE(started.Wait(5000));
+  EXPECT_EQ(stage.load(), 1);
+  release.Set();
+  for (int i = 0; i < 500 && stage.load() != 2; ++i) SleepMilliseconds(10);
+  EXPECT_EQ(stage.load(), 2);
+}
+
+}  // namespace
+}  // namespace trellisk::platform
