@@ -1,0 +1,292 @@
+#include "store/counted_string_table.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/prime_table.h"
+
+namespace trellisk {
+namespace {
+
+// Offsets of the fields of an entry in the pool.
+constexpr uint32_t kHashField = 0;
+constexpr uint32_t kFirstField = 4;
+constexpr uint32_t kSecondField = 8;
+constexpr uint32_t kKeyField = 12;
+
+// Growth re-places every entry, so a key that a growth could not place is
+// given a few more tries (each new size scatters the probes anew) before Add
+// gives up instead of growing without end.
+constexpr int kMaxGrowthsPerAdd = 4;
+// Re-insertion into a new size can fail; each retry asks for a larger size.
+constexpr int kMaxGrowAttempts = 16;
+
+constexpr uint32_t kLargestPoolSize = 0xFFFFFFFE;  // offsets must stay below kDeletedSlot
+
+uint32_t ReadU32(const char* at) {
+  uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+void WriteU32(char* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
+
+}  // namespace
+
+CountedStringTable::CountedStringTable(uint32_t growStep, uint32_t poolStep)
+    : growStep_(growStep), poolStep_(poolStep) {}
+
+uint32_t CountedStringTable::Hash(std::string_view key) {
+  uint32_t hash = 0;
+  for (const char c : key) {
+    hash = hash * 65599u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+  }
+  return hash;
+}
+
+uint32_t CountedStringTable::PrimeAtLeast(uint32_t n) {
+  const uint32_t rounded = n / 100 * 100;
+  const auto primes = SizePrimes();
+  const auto found = std::lower_bound(primes.begin() + primeIndex_, primes.end(), rounded);
+  if (found == primes.end()) return rounded;
+  primeIndex_ = static_cast<uint32_t>(found - primes.begin());
+  return *found;
+}
+
+CountedStringTable::SlotArray CountedStringTable::AllocateSlots(uint32_t count) {
+  return SlotArray(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
+}
+
+bool CountedStringTable::Init(uint32_t sizeRequest) {
+  slots_.reset();
+  pool_.reset();
+  slotCount_ = 0;
+  poolSize_ = 0;
+  entryCount_ = 0;
+  poolUsed_ = 1;
+  primeIndex_ = 0;
+  const uint32_t slotCount = PrimeAtLeast(sizeRequest);
+  SlotArray slots = AllocateSlots(slotCount);
+  const uint32_t poolSize = std::max<uint32_t>(poolStep_, 1);
+  Pool pool(static_cast<char*>(std::calloc(poolSize, 1)));
+  if (!slots || !pool) return false;
+  slots_ = std::move(slots);
+  pool_ = std::move(pool);
+  slotCount_ = slotCount;
+  poolSize_ = poolSize;
+  return true;
+}
+
+bool CountedStringTable::Clear() { return Init(growStep_); }
+
+uint32_t CountedStringTable::SlotIndex(uint32_t probe) const { return probe % slotCount_; }
+
+bool CountedStringTable::KeyMatches(uint32_t offset, std::string_view key) const {
+  // The stored key ends with a 0 byte inside the used pool; checking that the
+  // searched key's length fits keeps the comparison inside the pool.
+  if (uint64_t{offset} + kKeyField + key.size() >= poolUsed_) return false;
+  const char* stored = KeyAt(offset);
+  return stored[key.size()] == '\0' && (key.empty() || std::memcmp(stored, key.data(), key.size()) == 0);
+}
+
+bool CountedStringTable::FindSlotWithHash(std::string_view key, uint32_t hash, uint32_t& slot) const {
+  if (slotCount_ == 0) return false;
+  uint32_t probe = hash;
+  for (int i = 0; i < kMaxProbes; ++i, probe = NextProbe(probe)) {
+    const uint32_t index = SlotIndex(probe);
+    const Slot& candidate = slots_[index];
+    if (candidate.offset == kEmptySlot) return false;
+    if (candidate.hash == hash && candidate.offset != kDeletedSlot && KeyMatches(candidate.offset, key)) {
+      slot = index;
+      return true;
+    }
+  }
+  return false;
+}
+
+CountedStringTable::InsertProbe CountedStringTable::ProbeForInsert(std::string_view key, uint32_t hash) const {
+  // When every probed slot holds a live entry of the same hash, no table
+  // size can help: those entries follow the very same probe sequence.
+  bool onlySameHash = true;
+  uint32_t probe = hash;
+  for (int i = 0; i < kMaxProbes; ++i, probe = NextProbe(probe)) {
+    const uint32_t index = SlotIndex(probe);
+    const Slot& candidate = slots_[index];
+    if (candidate.offset == kEmptySlot) return {ProbeEnd::kFreeSlot, index};
+    if (candidate.offset == kDeletedSlot || candidate.hash != hash) {
+      onlySameHash = false;
+    } else if (KeyMatches(candidate.offset, key)) {
+      return {ProbeEnd::kFound, index};
+    }
+  }
+  return {onlySameHash ? ProbeEnd::kBlockedForGood : ProbeEnd::kBlocked, 0};
+}
+
+bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t addSecond) {
+  if (slotCount_ == 0) return false;
+  const uint32_t hash = Hash(key);
+  for (int growths = 0;; ++growths) {
+    const InsertProbe probe = ProbeForInsert(key, hash);
+    if (probe.end == ProbeEnd::kFound) {
+      const uint32_t offset = slots_[probe.slot].offset;
+      SetFirst(offset, First(offset) + addFirst);
+      SetSecond(offset, Second(offset) + addSecond);
+      return true;
+    }
+    if (probe.end == ProbeEnd::kFreeSlot) return InsertAt(probe.slot, key, hash, addFirst, addSecond);
+    if (probe.end == ProbeEnd::kBlockedForGood || growths == kMaxGrowthsPerAdd) return false;
+    if (!Grow(uint64_t{growStep_} + slotCount_ / 100 * 100)) return false;
+  }
+}
+
+bool CountedStringTable::EnsurePoolRoom(uint64_t entrySize) {
+  const uint64_t needed = uint64_t{poolUsed_} + entrySize;
+  if (poolSize_ > needed) return true;
+  uint64_t newSize = poolSize_;
+  if (poolStep_ == 0) {
+    newSize = needed + 1;
+  } else {
+    while (newSize <= needed) newSize += poolStep_;
+  }
+  if (newSize > kLargestPoolSize) return false;
+  char* grown = static_cast<char*>(std::realloc(pool_.get(), newSize));
+  if (!grown) return false;
+  (void)pool_.release();
+  pool_.reset(grown);
+  std::memset(grown + poolSize_, 0, newSize - poolSize_);
+  poolSize_ = static_cast<uint32_t>(newSize);
+  return true;
+}
+
+bool CountedStringTable::InsertAt(uint32_t slot, std::string_view key, uint32_t hash, uint32_t first,
+                                  uint32_t second) {
+  const uint64_t entrySize = uint64_t{key.size()} + kEntryOverhead;
+  if (!EnsurePoolRoom(entrySize)) return false;
+  char* entry = pool_.get() + poolUsed_;
+  WriteU32(entry + kHashField, hash);
+  WriteU32(entry + kFirstField, first);
+  WriteU32(entry + kSecondField, second);
+  if (!key.empty()) std::memcpy(entry + kKeyField, key.data(), key.size());
+  entry[kKeyField + key.size()] = '\0';
+  slots_[slot] = Slot{poolUsed_, hash};
+  poolUsed_ += static_cast<uint32_t>(entrySize);
+  ++entryCount_;
+  return true;
+}
+
+bool CountedStringTable::Grow(uint64_t requestedSlots) {
+  const uint32_t savedPrimeIndex = primeIndex_;
+  uint64_t request = requestedSlots;
+  for (int attempt = 0; attempt < kMaxGrowAttempts; ++attempt) {
+    const uint64_t minimum = uint64_t{growStep_} + slotCount_;
+    if (request > UINT32_MAX || minimum > UINT32_MAX) break;
+    const uint32_t size = std::max(static_cast<uint32_t>(request), PrimeAtLeast(static_cast<uint32_t>(minimum)));
+    if (TryRehash(size)) return true;
+    const uint64_t larger = uint64_t{size} / 100 * 100 + growStep_;
+    if (larger > UINT32_MAX) break;
+    request = PrimeAtLeast(static_cast<uint32_t>(larger));
+  }
+  primeIndex_ = savedPrimeIndex;
+  return false;
+}
+
+bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
+  SlotArray fresh = AllocateSlots(newSlotCount);
+  if (!fresh) return false;
+  for (uint32_t i = 0; i < slotCount_; ++i) {
+    const Slot& entry = slots_[i];
+    if (entry.offset == kEmptySlot || entry.offset == kDeletedSlot) continue;
+    uint32_t probe = entry.hash;
+    bool placed = false;
+    for (int n = 0; n < kMaxProbes && !placed; ++n, probe = NextProbe(probe)) {
+      Slot& target = fresh[probe % newSlotCount];
+      if (target.offset == kEmptySlot) {
+        target = entry;
+        placed = true;
+      }
+    }
+    if (!placed) return false;
+  }
+  slots_ = std::move(fresh);
+  slotCount_ = newSlotCount;
+  return true;
+}
+
+bool CountedStringTable::FindSlot(std::string_view key, uint32_t& slot) const {
+  return FindSlotWithHash(key, Hash(key), slot);
+}
+
+bool CountedStringTable::Lookup(std::string_view key, uint32_t& first, uint32_t& second) const {
+  uint32_t slot;
+  if (!FindSlot(key, slot)) return false;
+  first = First(slots_[slot].offset);
+  second = Second(slots_[slot].offset);
+  return true;
+}
+
+void CountedStringTable::RemoveAt(uint32_t slot) {
+  slots_[slot].offset = kDeletedSlot;
+  --entryCount_;
+}
+
+bool CountedStringTable::Remove(std::string_view key) {
+  uint32_t slot;
+  if (!FindSlot(key, slot)) return false;
+  RemoveAt(slot);
+  return true;
+}
+
+bool CountedStringTable::Decrease(std::string_view key, uint32_t subFirst, uint32_t subSecond) {
+  uint32_t slot;
+  if (!FindSlot(key, slot)) return false;
+  const uint32_t offset = slots_[slot].offset;
+  bool removed = false;
+  if (subFirst != 0) {
+    if (First(offset) > subFirst) {
+      SetFirst(offset, First(offset) - subFirst);
+    } else if (Second(offset) == 0 && subSecond == 0) {
+      removed = true;
+    } else {
+      SetFirst(offset, 0);
+    }
+  }
+  if (subSecond != 0 && !removed) {
+    if (Second(offset) > subSecond) {
+      SetSecond(offset, Second(offset) - subSecond);
+    } else if (First(offset) == 0 && subFirst == 0) {
+      removed = true;
+    } else {
+      SetSecond(offset, 0);
+    }
+  }
+  // Subtracting from both counters at once can bring both to zero; such an
+  // entry would be a record that a reader takes for the end of the data.
+  if (!removed && (subFirst != 0 || subSecond != 0) && First(offset) == 0 && Second(offset) == 0) removed = true;
+  if (removed) RemoveAt(slot);
+  return true;
+}
+
+bool CountedStringTable::GetAt(uint32_t slot, std::string& key, uint32_t& first, uint32_t& second) const {
+  const uint32_t offset = SlotContent(slot);
+  if (offset == kEmptySlot || offset == kDeletedSlot) return false;
+  const char* stored = KeyAt(offset);
+  const size_t limit = poolUsed_ - offset - kKeyField;
+  const void* terminator = std::memchr(stored, '\0', limit);
+  key.assign(stored, terminator ? static_cast<const char*>(terminator) - stored : limit);
+  first = First(offset);
+  second = Second(offset);
+  return true;
+}
+
+uint32_t CountedStringTable::SlotContent(uint32_t slot) const {
+  return slot < slotCount_ ? slots_[slot].offset : kEmptySlot;
+}
+
+uint32_t CountedStringTable::First(uint32_t offset) const { return ReadU32(pool_.get() + offset + kFirstField); }
+uint32_t CountedStringTable::Second(uint32_t offset) const { return ReadU32(pool_.get() + offset + kSecondField); }
+void CountedStringTable::SetFirst(uint32_t offset, uint32_t value) { WriteU32(pool_.get() + offset + kFirstField, value); }
+void CountedStringTable::SetSecond(uint32_t offset, uint32_t value) {
+  WriteU32(pool_.get() + offset + kSecondField, value);
+}
+
+}  // namespace trellisk

@@ -1,0 +1,374 @@
+#include "store/counted_string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+// A failed allocation must come back as null, also under the sanitizers.
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __tsan_default_options() { return "allocator_may_return_null=1"; }
+
+namespace trellisk {
+namespace {
+
+using Table = CountedStringTable;
+
+// The slots a search for `key` examines in a table of `slotCount` slots.
+std::vector<uint32_t> ProbeSlots(std::string_view key, uint32_t slotCount) {
+  std::vector<uint32_t> slots;
+  uint32_t probe = Table::Hash(key);
+  for (int i = 0; i < Table::kMaxProbes; ++i) {
+    slots.push_back(probe % slotCount);
+    probe += probe % 97 + 1;
+  }
+  return slots;
+}
+
+// The first key "<stem><n>" whose search starts at `slot`.
+std::string KeyStartingAt(uint32_t slot, uint32_t slotCount, const std::string& stem) {
+  for (int n = 0;; ++n) {
+    std::string key = stem + std::to_string(n);
+    if (Table::Hash(key) % slotCount == slot) return key;
+  }
+}
+
+// "ZsS8kg" and "0fo7so" hash alike; so does every string made of a prefix
+// and four blocks of them, which gives 16 keys with one probe sequence.
+std::vector<std::string> SameHashKeys(const std::string& prefix, int count) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < count; ++i) {
+    std::string key = prefix;
+    for (int bit = 0; bit < 4; ++bit) key += (i >> bit & 1) ? "0fo7so" : "ZsS8kg";
+    keys.push_back(key);
+  }
+  return keys;
+}
+
+bool DistinctSlots(const std::vector<uint32_t>& slots) {
+  return std::set<uint32_t>(slots.begin(), slots.end()).size() == slots.size();
+}
+
+struct Counters {
+  uint32_t first;
+  uint32_t second;
+  bool operator==(const Counters&) const = default;
+};
+
+// The DNS cache's parameters: 101 slots to start with, a 1500-byte pool.
+class TableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(table_.Init(100)); }
+
+  std::optional<Counters> Find(std::string_view key) const {
+    Counters c{};
+    if (!table_.Lookup(key, c.first, c.second)) return std::nullopt;
+    return c;
+  }
+  uint32_t SlotOf(std::string_view key) const {
+    uint32_t slot = UINT32_MAX;
+    EXPECT_TRUE(table_.FindSlot(key, slot)) << key;
+    return slot;
+  }
+  void AddAll(const std::vector<std::string>& keys) {
+    for (const std::string& key : keys) ASSERT_TRUE(table_.Add(key, 1, 0)) << key;
+  }
+  // Fills every slot of `key`'s probe sequence that is still empty.
+  void BlockProbesOf(const std::string& key) {
+    for (uint32_t slot : ProbeSlots(key, table_.slotCount())) {
+      if (table_.SlotContent(slot) == Table::kEmptySlot) {
+        ASSERT_TRUE(table_.Add(KeyStartingAt(slot, table_.slotCount(), "filler"), 1, 0));
+      }
+    }
+  }
+
+  Table table_{100, 1500};
+};
+
+TEST(TableHash, MatchesTheKnownValues) {
+  const std::vector<std::pair<std::string, uint32_t>> cases{
+      {"", 0}, {"a", 97}, {"ab", 6363201}, {"\xE4", 4294967268u}, {"ZsS8kg", 2155678330u}};
+  for (const auto& [key, hash] : cases) EXPECT_EQ(Table::Hash(key), hash) << key;
+}
+
+TEST(TablePrimeAtLeast, RoundsDownToHundredsAndSearchesForwardOnly) {
+  Table table(100, 1500);
+  EXPECT_EQ(table.PrimeAtLeast(0), 101u);
+  EXPECT_EQ(table.PrimeAtLeast(199), 101u) << "199 rounds down to 100";
+  EXPECT_EQ(table.PrimeAtLeast(1000), 1009u);
+  EXPECT_EQ(table.PrimeAtLeast(100099), 100003u);
+  EXPECT_EQ(table.PrimeAtLeast(150), 100003u) << "never searches back before the last result";
+  EXPECT_EQ(table.PrimeAtLeast(14990011), 14990011u);
+  EXPECT_EQ(table.PrimeAtLeast(20000099), 20000000u) << "past the end: the rounded request";
+  EXPECT_EQ(table.PrimeAtLeast(14990000), 14990011u) << "a failed search keeps the position";
+}
+
+TEST(TableInit, SizesFollowTheSizeTable) {
+  const std::vector<std::pair<uint32_t, uint32_t>> cases{{100, 101}, {1000, 1009}, {100000, 100003}, {200003, 200003}};
+  for (const auto& [request, slots] : cases) {
+    Table table(1000, 150000);
+    ASSERT_TRUE(table.Init(request));
+    EXPECT_EQ(table.slotCount(), slots);
+    EXPECT_EQ(table.entryCount(), 0u);
+    EXPECT_EQ(table.poolUsed(), 1u);
+    EXPECT_EQ(table.poolSize(), 150000u);
+  }
+}
+
+TEST(TableInit, AFailedAllocationLeavesAnEmptyTableThatRefusesInsertions) {
+  Table table(100, 1500);
+  ASSERT_TRUE(table.Init(100));
+  ASSERT_TRUE(table.Add("kept", 1, 1));
+  EXPECT_FALSE(table.Init(UINT32_MAX)) << "4294967200 slots cannot be had";
+  EXPECT_EQ(table.slotCount(), 0u);
+  EXPECT_EQ(table.entryCount(), 0u);
+  EXPECT_FALSE(table.Add("new", 1, 0));
+  uint32_t first = 7, second = 7;
+  EXPECT_FALSE(table.Lookup("kept", first, second));
+  EXPECT_FALSE(table.Remove("kept"));
+  std::string key;
+  EXPECT_FALSE(table.GetAt(0, key, first, second));
+  EXPECT_TRUE(table.Clear());
+  EXPECT_TRUE(table.Add("new", 1, 0)) << "usable again after a successful Init";
+}
+
+TEST_F(TableTest, EntriesArePackedIntoThePoolFromOffsetOne) {
+  ASSERT_TRUE(table_.Add("free", 1, 0));
+  ASSERT_TRUE(table_.Add("meeting", 0, 1));
+  EXPECT_EQ(table_.SlotContent(SlotOf("free")), 1u);
+  EXPECT_EQ(table_.SlotContent(SlotOf("meeting")), 1u + 4 + 13);
+  EXPECT_EQ(table_.poolUsed(), 1u + 4 + 13 + 7 + 13);
+  EXPECT_EQ(table_.entryCount(), 2u);
+}
+
+TEST(TableSlots, TheWordDatabaseExampleKeysSitInTheirKnownSlots) {
+  Table table(100000, 1000000);
+  ASSERT_TRUE(table.Init(100000));
+  ASSERT_TRUE(table.Add("free", 1, 0));
+  ASSERT_TRUE(table.Add("meeting", 0, 1));
+  uint32_t slot = 0;
+  ASSERT_TRUE(table.FindSlot("free", slot));
+  EXPECT_EQ(slot, 22376u);
+  ASSERT_TRUE(table.FindSlot("meeting", slot));
+  EXPECT_EQ(slot, 69602u);
+}
+
+TEST_F(TableTest, AddSumsWithWrapAroundAndInsertsExactValues) {
+  ASSERT_TRUE(table_.Add("word", 0xFFFFFFFF, 1));
+  ASSERT_TRUE(table_.Add("word", 2, 3));
+  EXPECT_EQ(Find("word"), (Counters{1, 4}));
+  ASSERT_TRUE(table_.Add("other", 0, 0));
+  EXPECT_EQ(Find("other"), (Counters{0, 0}));
+  EXPECT_EQ(table_.entryCount(), 2u);
+}
+
+TEST_F(TableTest, KeysCompareWholeAndByteForByte) {
+  ASSERT_TRUE(table_.Add("abc", 1, 0));
+  ASSERT_TRUE(table_.Add("", 5, 6));
+  EXPECT_FALSE(Find("ab"));
+  EXPECT_FALSE(Find("abcd"));
+  EXPECT_FALSE(Find("ABC"));
+  EXPECT_EQ(Find(""), (Counters{5, 6})) << "the empty key hashes to 0 and can be stored";
+}
+
+TEST_F(TableTest, LookupOfAnAbsentKeyLeavesTheOutputsAlone) {
+  uint32_t first = 7, second = 8;
+  EXPECT_FALSE(table_.Lookup("absent", first, second));
+  EXPECT_EQ(first, 7u);
+  EXPECT_EQ(second, 8u);
+}
+
+TEST_F(TableTest, AKeyWhoseSearchPassedARemovedSlotIsStillFound) {
+  const std::string first = "first";
+  const uint32_t firstSlot = ProbeSlots(first, 101)[0];
+  const std::string second = KeyStartingAt(firstSlot, 101, "second");
+  ASSERT_TRUE(table_.Add(first, 1, 0));
+  ASSERT_TRUE(table_.Add(second, 2, 0));
+  ASSERT_EQ(SlotOf(first), firstSlot);
+  ASSERT_NE(SlotOf(second), firstSlot);
+
+  ASSERT_TRUE(table_.Remove(first));
+  EXPECT_EQ(table_.SlotContent(firstSlot), Table::kDeletedSlot);
+  EXPECT_EQ(table_.entryCount(), 1u);
+  EXPECT_FALSE(Find(first));
+  EXPECT_FALSE(table_.Remove(first));
+  EXPECT_EQ(Find(second), (Counters{2, 0}));
+}
+
+TEST_F(TableTest, InsertionNeverReusesADeletedSlot) {
+  ASSERT_TRUE(table_.Add("first", 1, 0));
+  const uint32_t removedSlot = SlotOf("first");
+  ASSERT_TRUE(table_.Remove("first"));
+  ASSERT_TRUE(table_.Add("first", 3, 0));
+  EXPECT_NE(SlotOf("first"), removedSlot);
+  ASSERT_TRUE(table_.Add(KeyStartingAt(removedSlot, 101, "third"), 1, 0));
+  EXPECT_EQ(table_.SlotContent(removedSlot), Table::kDeletedSlot);
+  EXPECT_EQ(Find("first"), (Counters{3, 0}));
+}
+
+TEST_F(TableTest, AKeyWithTwelveOccupiedProbesGrowsTheTableAndIsFound) {
+  const std::string key = "blocked";
+  BlockProbesOf(key);
+  const uint32_t fillers = table_.entryCount();
+  ASSERT_EQ(table_.slotCount(), 101u);
+
+  ASSERT_TRUE(table_.Add(key, 4, 2));
+  EXPECT_EQ(table_.slotCount(), 211u) << "growStep + 100 requested, PrimeAtLeast(growStep + 101) taken";
+  EXPECT_EQ(Find(key), (Counters{4, 2}));
+  EXPECT_EQ(table_.entryCount(), fillers + 1);
+  for (uint32_t slot : ProbeSlots(key, 101)) {
+    EXPECT_TRUE(Find(KeyStartingAt(slot, 101, "filler"))) << "filler of slot " << slot;
+  }
+}
+
+TEST_F(TableTest, GrowthKeepsEveryEntryAndThePoolOffsets) {
+  std::map<std::string, uint32_t> offsets;
+  for (int i = 0; i < 400; ++i) {
+    const std::string key = "key" + std::to_string(i);
+    ASSERT_TRUE(table_.Add(key, static_cast<uint32_t>(i), 1));
+    offsets[key] = table_.SlotContent(SlotOf(key));
+  }
+  EXPECT_GT(table_.slotCount(), 401u);
+  for (const auto& [key, offset] : offsets) {
+    EXPECT_EQ(table_.SlotContent(SlotOf(key)), offset) << key;
+  }
+  EXPECT_EQ(table_.entryCount(), 400u);
+}
+
+TEST_F(TableTest, AFailedRehashRetriesWithALargerSize) {
+  // A group of twelve same-hash keys fits in 101 and 307 slots, but two of
+  // its probes meet in 211 slots, so re-inserting it there fails.
+  std::vector<std::string> group;
+  for (int n = 0; group.empty(); ++n) {
+    ASSERT_LT(n, 100000) << "no suitable prefix";
+    const std::string prefix = "p" + std::to_string(n);
+    const std::string probe = SameHashKeys(prefix, 1)[0];
+    if (DistinctSlots(ProbeSlots(probe, 101)) && !DistinctSlots(ProbeSlots(probe, 211)) &&
+        DistinctSlots(ProbeSlots(probe, 307))) {
+      group = SameHashKeys(prefix, 12);
+    }
+  }
+  AddAll(group);
+  const std::string key = "grower";
+  BlockProbesOf(key);
+
+  ASSERT_TRUE(table_.Add(key, 1, 1));
+  EXPECT_EQ(table_.slotCount(), 307u);
+  for (const std::string& member : group) EXPECT_TRUE(Find(member)) << member;
+  EXPECT_TRUE(Find(key));
+}
+
+TEST_F(TableTest, AThirteenthKeyOfOneHashIsRefusedWithoutEndlessGrowth) {
+  const std::vector<std::string> keys = SameHashKeys("x", 13);
+  ASSERT_TRUE(DistinctSlots(ProbeSlots(keys[0], 101)));
+  AddAll({keys.begin(), keys.end() - 1});
+
+  EXPECT_FALSE(table_.Add(keys.back(), 1, 0));
+  EXPECT_EQ(table_.slotCount(), 101u) << "growing cannot separate keys of one hash";
+  EXPECT_EQ(table_.entryCount(), 12u);
+  for (size_t i = 0; i + 1 < keys.size(); ++i) EXPECT_TRUE(Find(keys[i]));
+}
+
+struct DecreaseCase {
+  Counters before;
+  Counters subtract;
+  std::optional<Counters> after;  // nullopt: the entry is gone
+};
+
+TEST_F(TableTest, DecreaseNeverGoesBelowZeroAndDropsEntriesThatReachZero) {
+  const std::vector<DecreaseCase> cases{
+      {{3, 0}, {5, 0}, std::nullopt},
+      {{3, 2}, {5, 0}, Counters{0, 2}},
+      {{9, 2}, {5, 0}, Counters{4, 2}},
+      {{5, 2}, {5, 0}, Counters{0, 2}},
+      {{0, 3}, {0, 5}, std::nullopt},
+      {{2, 3}, {0, 3}, Counters{2, 0}},
+      {{2, 9}, {0, 5}, Counters{2, 4}},
+      {{4, 4}, {1, 1}, Counters{3, 3}},
+      {{1, 1}, {1, 1}, std::nullopt},
+      {{3, 3}, {0, 0}, Counters{3, 3}},
+  };
+  int n = 0;
+  for (const DecreaseCase& c : cases) {
+    const std::string key = "case" + std::to_string(n++);
+    ASSERT_TRUE(table_.Add(key, c.before.first, c.before.second));
+    EXPECT_TRUE(table_.Decrease(key, c.subtract.first, c.subtract.second)) << key;
+    EXPECT_EQ(Find(key), c.after) << key;
+  }
+  EXPECT_FALSE(table_.Decrease("absent", 1, 0));
+}
+
+TEST_F(TableTest, AKeyLongerThanThePoolStepGrowsThePoolUntilItFits) {
+  const std::string longKey(5000, 'k');
+  ASSERT_TRUE(table_.Add("short", 1, 0));
+  ASSERT_TRUE(table_.Add(longKey, 2, 3));
+  EXPECT_EQ(table_.poolSize() % 1500, 0u);
+  EXPECT_GT(table_.poolSize(), table_.poolUsed());
+  EXPECT_EQ(Find(longKey), (Counters{2, 3}));
+  std::string key;
+  uint32_t first = 0, second = 0;
+  ASSERT_TRUE(table_.GetAt(SlotOf(longKey), key, first, second));
+  EXPECT_EQ(key, longKey);
+  EXPECT_EQ(Find("short"), (Counters{1, 0}));
+}
+
+TEST_F(TableTest, ThePoolGrowsWhenTheEntryWouldFillItExactly) {
+  // The pool must stay larger than poolUsed + the entry.
+  const std::string key(1500 - 1 - 13, 'a');
+  ASSERT_TRUE(table_.Add(key, 1, 0));
+  EXPECT_EQ(table_.poolSize(), 3000u);
+  EXPECT_EQ(table_.poolUsed(), 1500u);
+}
+
+TEST_F(TableTest, EnumerationVisitsSlotOrderAndAllowsRemovingTheCurrentEntry) {
+  std::map<std::string, uint32_t> added;
+  for (int i = 0; i < 40; ++i) {
+    const std::string key = "w" + std::to_string(i);
+    ASSERT_TRUE(table_.Add(key, static_cast<uint32_t>(i), 0));
+    added[key] = static_cast<uint32_t>(i);
+  }
+  std::map<std::string, uint32_t> visited;
+  std::string key;
+  uint32_t first = 0, second = 0;
+  for (uint32_t slot = 0; slot < table_.slotCount(); ++slot) {
+    if (!table_.GetAt(slot, key, first, second)) continue;
+    visited[key] = first;
+    if (first % 2 == 0) {
+      EXPECT_TRUE(table_.Remove(key));
+    }
+  }
+  EXPECT_EQ(visited, added);
+  for (const auto& [word, count] : added) {
+    EXPECT_EQ(Find(word).has_value(), count % 2 == 1) << word;
+  }
+  EXPECT_EQ(table_.entryCount(), 20u);
+}
+
+TEST_F(TableTest, GetAtRefusesEmptyDeletedAndOutOfRangeSlots) {
+  ASSERT_TRUE(table_.Add("gone", 1, 0));
+  const uint32_t slot = SlotOf("gone");
+  ASSERT_TRUE(table_.Remove("gone"));
+  std::string key = "untouched";
+  uint32_t first = 7, second = 7;
+  EXPECT_FALSE(table_.GetAt(slot, key, first, second));
+  EXPECT_FALSE(table_.GetAt((slot + 1) % 101, key, first, second));
+  EXPECT_FALSE(table_.GetAt(101, key, first, second));
+  EXPECT_EQ(key, "untouched");
+}
+
+TEST_F(TableTest, ClearStartsAfreshAtTheGrowStepSize) {
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(table_.Add("k" + std::to_string(i), 1, 0));
+  ASSERT_GT(table_.slotCount(), 101u);
+  ASSERT_TRUE(table_.Clear());
+  EXPECT_EQ(table_.slotCount(), 101u);
+  EXPECT_EQ(table_.entryCount(), 0u);
+  EXPECT_EQ(table_.poolUsed(), 1u);
+  EXPECT_EQ(table_.poolSize(), 1500u);
+  EXPECT_FALSE(Find("k1"));
+}
+
+}  // namespace
+}  // namespace trellisk
