@@ -37,6 +37,8 @@ struct RegistryValue {
   uint32_t type = kRegNone;
   std::vector<uint8_t> data;
 
+  friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
+
   static RegistryValue Dword(uint32_t number);
   // The text followed by its terminating zero byte.
   static RegistryValue String(std::string_view text);
