@@ -58,6 +58,7 @@ struct RoundTripCase {
   std::string name;
   RegistryValue value;
   std::string valueLine;  // the line the value is written as
+  friend void PrintTo(const RoundTripCase& c, std::ostream* out) { *out << c.behaviour; }
 };
 
 class RegeditRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
@@ -246,6 +247,7 @@ struct DamageCase {
   const char* behaviour;
   const char* text;
   const char* error;
+  friend void PrintTo(const DamageCase& c, std::ostream* out) { *out << c.behaviour; }
 };
 
 class RegeditDamage : public ::testing::TestWithParam<DamageCase> {};

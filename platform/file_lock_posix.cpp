@@ -1,0 +1,34 @@
+// flock(2) locks belong to the open file description, so two descriptors
+// opened separately exclude each other even inside one process.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "platform/file_lock.h"
+
+namespace trellisk::platform {
+
+std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, std::string& error) {
+  const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    error = "cannot open the lock file " + path + ": " + std::generic_category().message(errno);
+    return nullptr;
+  }
+  int result;
+  do {
+    result = ::flock(descriptor, LOCK_EX);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) {
+    error = "cannot lock " + path + ": " + std::generic_category().message(errno);
+    ::close(descriptor);
+    return nullptr;
+  }
+  return std::unique_ptr<FileLock>(new FileLock(descriptor));
+}
+
+FileLock::~FileLock() { ::close(descriptor_); }
+
+}  // namespace trellisk::platform

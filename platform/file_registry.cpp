@@ -1,0 +1,78 @@
+#include "platform/file_registry.h"
+
+#include <vector>
+
+#include "platform/hive_file.h"
+#include "platform/registry_tree.h"
+
+namespace trellisk::platform {
+
+class FileRegistry::Key final : public RegistryKey {
+ public:
+  Key(std::shared_ptr<HiveFile> file, std::string_view path) : file_(std::move(file)), path_(path) {}
+
+  std::optional<RegistryValue> Read(std::string_view name, size_t maxBytes) override {
+    std::optional<RegistryValue> result;
+    file_->Inspect([&](const RegistryTree& tree) {
+      const RegistryTree::Key* key = tree.Find(Names());
+      const RegistryValue* value = key ? key->FindValue(name) : nullptr;
+      if (value && value->data.size() <= maxBytes) result = *value;
+    });
+    return result;
+  }
+
+  bool Write(std::string_view name, const RegistryValue& value) override {
+    if (!IsStorableRegistryName(name)) return false;
+    return file_->Update([&](RegistryTree& tree) {
+      RegistryTree::Key& key = tree.Create(Names());
+      const RegistryValue* stored = key.FindValue(name);
+      if (stored && *stored == value) return false;
+      key.SetValue(name, value);
+      return true;
+    });
+  }
+
+ private:
+  // The path was checked when the key was opened.
+  std::vector<std::string_view> Names() const { return *SplitRegistryPath(path_); }
+
+  std::shared_ptr<HiveFile> file_;
+  std::string path_;
+};
+
+FileRegistry::FileRegistry(const std::string& directory, RegistryProblemSink problems)
+    : localMachine_(std::make_shared<HiveFile>(directory, RegistryHive::LocalMachine, problems)),
+      currentUser_(std::make_shared<HiveFile>(directory, RegistryHive::CurrentUser, problems)) {}
+
+FileRegistry::~FileRegistry() = default;
+
+std::unique_ptr<RegistryKey> FileRegistry::Open(RegistryHive hive, std::string_view path) {
+  const auto names = SplitRegistryPath(path);
+  if (!names) return nullptr;
+  bool exists = false;
+  const bool read = File(hive)->Inspect([&](const RegistryTree& tree) { exists = tree.Find(*names) != nullptr; });
+  if (!read || !exists) return nullptr;
+  return std::make_unique<Key>(File(hive), path);
+}
+
+std::unique_ptr<RegistryKey> FileRegistry::Create(RegistryHive hive, std::string_view path) {
+  const auto names = SplitRegistryPath(path);
+  if (!names) return nullptr;
+  bool exists = false;
+  File(hive)->Inspect([&](const RegistryTree& tree) { exists = tree.Find(*names) != nullptr; });
+  const bool created = exists || File(hive)->Update([&](RegistryTree& tree) {
+    if (tree.Find(*names)) return false;
+    tree.Create(*names);
+    return true;
+  });
+  if (!created) return nullptr;
+  return std::make_unique<Key>(File(hive), path);
+}
+
+const std::string& FileRegistry::HivePath(RegistryHive hive) const { return File(hive)->path(); }
+
+const std::shared_ptr<HiveFile>& FileRegistry::File(RegistryHive hive) const {
+  return hive == RegistryHive::LocalMachine ? localMachine_ : currentUser_;
+}
+
+}  // namespace trellisk::platform
