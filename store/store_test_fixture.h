@@ -1,0 +1,97 @@
+// Helpers of the store tests: files in memory, file texts in the stores'
+// line end, and a fixture with settings and a log inside a fresh directory.
+// Test-only; one test uses its own instances from one thread.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "plugin/log.h"
+#include "plugin/settings.h"
+#include "plugin/text_source.h"
+#include "store/text_line_end.h"
+#include "tests/support/temp_directory.h"
+
+namespace trellisk::testing {
+
+// The lines, each followed by the stores' line end.
+inline std::string Lines(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view line : lines) {
+    text.append(line);
+    text.append(kTextLineEnd);
+  }
+  return text;
+}
+
+class MemoryReadableFile final : public platform::ReadableFile {
+ public:
+  explicit MemoryReadableFile(std::string content) : content_(std::move(content)) {}
+  size_t Read(char* buffer, size_t capacity) override {
+    const size_t n = std::min(capacity, content_.size() - position_);
+    std::memcpy(buffer, content_.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+
+ private:
+  std::string content_;
+  size_t position_ = 0;
+};
+
+class MemoryWritableFile final : public platform::WritableFile {
+ public:
+  bool Append(std::string_view data) override {
+    content.append(data);
+    return true;
+  }
+  bool Sync() override { return true; }
+  bool Close() override { return true; }
+
+  std::string content;
+};
+
+// Every call throws: for the error-report convention of the stores.
+class ThrowingFileSystem final : public platform::FileSystem {
+ public:
+  std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string&) override { Throw(); }
+  std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string&) override { Throw(); }
+  bool Remove(const std::string&) override { Throw(); }
+  bool Replace(const std::string&, const std::string&) override { Throw(); }
+  bool Exists(const std::string&) override { Throw(); }
+
+ private:
+  [[noreturn]] static void Throw() { throw std::runtime_error("file system failure"); }
+};
+
+// Settings with both store files inside a fresh directory, and a log file
+// there that tests can read back.
+class StoreTest : public ::testing::Test {
+ protected:
+  StoreTest() {
+    settings_.DatabasePath = dir_.File("database.dat");
+    settings_.UndodataPath = dir_.File("undo.dat");
+    settings_.VerboseLogfile = 0;
+    log_.Open(dir_.File("trellisk.log"), false);
+  }
+
+  // Closes the log and returns what it holds.
+  std::string LogText() {
+    log_.Close();
+    return ReadFileBytes(dir_.File("trellisk.log"));
+  }
+
+  TempDirectory dir_;
+  Settings settings_;
+  BuiltinTexts texts_;
+  Log log_{&texts_};
+};
+
+}  // namespace trellisk::testing

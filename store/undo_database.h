@@ -1,0 +1,75 @@
+// CUndo remembers, per message, how the plug-in last dealt with it (an
+// UndoKind, see undo_kind.h) and when, so that a later correction by the
+// user can take back what was learned and a message is not learned twice.
+// The key is the message identifier. The store lives in memory, is loaded
+// at start-up, aged and saved at shutdown, in the file of the UndodataPath
+// setting (undo_file.h); an empty UndodataPath keeps it in memory only.
+//
+// The core owns the one process-wide instance; it refers to the settings,
+// the log and the file system, which must outlive it. The clock gives the
+// current time in seconds since 1970 (for Compress).
+// Thread-safety: every operation may be called from any thread; each takes
+// the store's re-entrant mutex for its whole duration. Every operation
+// reports an unexpected exception to the log as "CUndo::<operation>" and
+// then returns its failure value.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/sync.h"
+#include "plugin/log.h"
+#include "plugin/settings.h"
+#include "store/counted_string_table.h"
+
+namespace trellisk {
+
+class CUndo {
+ public:
+  using Clock = std::function<uint32_t()>;
+
+  // Starts empty, with a table of 1009 slots.
+  CUndo(const Settings& settings, Log& log, platform::FileSystem& files, Clock now = DefaultClock());
+  CUndo(const CUndo&) = delete;
+  CUndo& operator=(const CUndo&) = delete;
+
+  // Records (kind, time) for the key, replacing any earlier record. False
+  // for an empty key.
+  bool Add(std::string_view key, uint32_t kind, uint32_t time);
+  // The key's record; false (outputs untouched) for an empty or unknown key.
+  bool Find(std::string_view key, uint32_t& kind, uint32_t& time);
+  bool Remove(std::string_view key);
+  // Empties the store (1009 slots again) and marks it modified.
+  bool Clear();
+  // Removes every record older than maxAgeSeconds.
+  bool Compress(uint32_t maxAgeSeconds);
+  // Replaces the content with the file's (or its backup's); a missing file
+  // gives an empty store. False only for an empty UndodataPath.
+  bool Load();
+  // Writes the file when there are unsaved changes. False for an empty
+  // UndodataPath or when the new file could not be put in place (the old
+  // file is then untouched and the changes stay unsaved).
+  bool Save();
+
+  uint32_t EntryCount();
+  // Whether there are changes not yet saved.
+  bool IsModified();
+
+  static Clock DefaultClock();
+
+ private:
+  bool AddLocked(std::string_view key, uint32_t kind, uint32_t time);
+  void StatusLine(TextId text);
+
+  const Settings& settings_;
+  Log& log_;
+  platform::FileSystem& files_;
+  Clock now_;
+  platform::RecursiveMutex mutex_;
+  bool modified_ = false;
+  CountedStringTable table_;
+};
+
+}  // namespace trellisk

@@ -1,0 +1,39 @@
+// The undo database file: a text file without header, three lines per
+// record in slot order: the message identifier, the kind, the time (seconds
+// since 1970), both unsigned decimal. Reading stops at the first record with
+// a line missing, so a truncated last record is dropped. Lines are read with
+// a 4096-byte buffer.
+//
+// Also the constants of the undo database's table. Free functions; the
+// caller owns the file and the table and guards them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "store/counted_string_table.h"
+
+namespace trellisk {
+
+inline constexpr uint32_t kUndoTableGrowStep = 1000;
+inline constexpr uint32_t kUndoTablePoolStep = 150000;
+inline constexpr uint32_t kUndoTableInitialSize = 1000;
+inline constexpr size_t kUndoFileLineBuffer = 4096;
+
+struct UndoRecord {
+  std::string_view key;  // trimmed of blanks; may be empty
+  uint32_t kind;
+  uint32_t time;
+};
+
+// Every record in slot order (key, first counter = kind, second = time).
+// False when a write failed.
+bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table);
+
+// Calls `onRecord` for each complete record; the key view lasts for the call.
+void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord);
+
+}  // namespace trellisk
