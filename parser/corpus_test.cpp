@@ -1,0 +1,111 @@
+// The real-mail corpus, the fuzz seeds and the regression inputs through the
+// whole parser: every message must parse (the sanitizer builds run this),
+// and the linear cleaning steps must give exactly the words and collected
+// texts of the literal algorithms under every combination of the settings
+// that steer them.
+#include <gtest/gtest.h>
+
+#include "parser/testing/literal_steps.h"
+#include "parser/testing/message_files.h"
+#include "parser/testing/parser_harness.h"
+#include "tests/support/temp_directory.h"
+
+namespace trellisk {
+namespace {
+
+using testing::ParserHarness;
+
+// Everything a parse leaves that later stages read.
+struct ParseResult {
+  std::vector<std::string> words;
+  std::optional<std::string> headerText, bodyText;
+  std::string from, to, cc, subject, date, deliveryDate, messageId;
+  std::vector<std::string> relays;
+  bool operator==(const ParseResult&) const = default;
+};
+
+// ParseHTML, LowerCase, SpecialMarkers and RemoveDoublets from the bits of
+// `combination`; the rule filter is on so that texts are collected.
+void ApplyCombination(Settings& settings, unsigned combination) {
+  settings.ParseHTML = combination & 1;
+  settings.LowerCase = (combination >> 1) & 1;
+  settings.SpecialMarkers = (combination >> 2) & 1;
+  settings.RemoveDoublets = (combination >> 3) & 1;
+  settings.Algorithm = kAlgorithmRuleFilter | 1;
+}
+
+class Differential {
+ public:
+  Differential() { linear_.log.Open(logPath_, true), literal_.log.Open(logPath_ + ".literal", true); }
+
+  // False when the literal run met an exception (its backtracking limit),
+  // so there is nothing to compare.
+  bool Compare(const std::string& message, unsigned combination, const std::string& name) {
+    ApplyCombination(linear_.settings, combination);
+    ApplyCombination(literal_.settings, combination);
+    const ParseResult fast = Run(linear_, message, &LinearCleaningSteps());
+    const ParseResult slow = Run(literal_, message, &oracle::LiteralCleaningSteps());
+    if (!literal_.log.ReadAll().empty()) {
+      literal_.log.ReopenTruncated();
+      return false;
+    }
+    EXPECT_EQ(fast.words, slow.words) << name << " settings " << combination;
+    EXPECT_TRUE(fast == slow) << name << " settings " << combination;
+    return true;
+  }
+
+ private:
+  static ParseResult Run(ParserHarness& harness, const std::string& message, const CleaningSteps* steps) {
+    const CMailParser& parser = harness.Parse(message, false, nullptr, steps);
+    const ParsedMail& mail = parser.mail();
+    return {testing::CountsOf(mail.words), mail.headerText, mail.bodyText, mail.from, mail.to, mail.cc,
+            mail.subject, mail.date, mail.deliveryDate, mail.messageId, mail.relays};
+  }
+
+  testing::TempDirectory directory_;
+  std::string logPath_ = directory_.File("parser.log");
+  ParserHarness linear_;
+  ParserHarness literal_;
+};
+
+void CompareAll(const std::vector<std::string>& files) {
+  Differential differential;
+  size_t skipped = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string message = testing::ReadMessage(files[i]);
+    constexpr unsigned kDefaults = 0b1101;  // ParseHTML, SpecialMarkers, RemoveDoublets
+    if (!differential.Compare(message, kDefaults, files[i])) ++skipped;
+    if (!differential.Compare(message, static_cast<unsigned>(i % 16), files[i])) ++skipped;
+  }
+  EXPECT_LE(skipped, files.size() / 100) << "literal runs that hit the regex engine's limits";
+}
+
+TEST(ParserCorpus, EveryMessageParses) {
+  const std::vector<std::string> files = testing::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "the real-mail corpus has not been fetched";
+  ParserHarness harness;
+  harness.settings.Algorithm = kAlgorithmRuleFilter | 1;
+  size_t withWords = 0;
+  for (const std::string& file : files) {
+    const CMailParser& parser = harness.Parse(testing::ReadMessage(file));
+    if (!parser.mail().words.empty()) ++withWords;
+  }
+  EXPECT_GT(withWords, files.size() * 95 / 100);
+}
+
+TEST(ParserCorpus, LinearStepsMatchTheLiteralAlgorithms) {
+  const std::vector<std::string> files = testing::CorpusFiles();
+  if (files.empty()) GTEST_SKIP() << "the real-mail corpus has not been fetched";
+  CompareAll(files);
+}
+
+TEST(ParserRegressions, FuzzSeedsAndRegressionsMatchTheLiteralAlgorithms) {
+  std::vector<std::string> files = testing::RegressionFiles();
+  const std::vector<std::string> seeds = testing::FuzzSeedFiles();
+  files.insert(files.end(), seeds.begin(), seeds.end());
+  ASSERT_FALSE(files.empty());
+  CompareAll(files);
+}
+
+}  // namespace
+}  // namespace trellisk
