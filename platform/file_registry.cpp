@@ -21,18 +21,26 @@ class FileRegistry::Key final : public RegistryKey {
     return result;
   }
 
+  // A value that already holds these data is not stored again: saving
+  // unchanged settings then costs reads, not a file replacement each.
   bool Write(std::string_view name, const RegistryValue& value) override {
     if (!IsStorableRegistryName(name)) return false;
-    return file_->Update([&](RegistryTree& tree) {
-      RegistryTree::Key& key = tree.Create(Names());
-      const RegistryValue* stored = key.FindValue(name);
-      if (stored && *stored == value) return false;
-      key.SetValue(name, value);
+    bool unchanged = false;
+    file_->Inspect([&](const RegistryTree& tree) { unchanged = Holds(tree, name, value); });
+    return unchanged || file_->Update([&](RegistryTree& tree) {
+      if (Holds(tree, name, value)) return false;
+      tree.Create(Names()).SetValue(name, value);
       return true;
     });
   }
 
  private:
+  bool Holds(const RegistryTree& tree, std::string_view name, const RegistryValue& value) const {
+    const RegistryTree::Key* key = tree.Find(Names());
+    const RegistryValue* stored = key ? key->FindValue(name) : nullptr;
+    return stored && *stored == value;
+  }
+
   // The path was checked when the key was opened.
   std::vector<std::string_view> Names() const { return *SplitRegistryPath(path_); }
 

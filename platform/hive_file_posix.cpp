@@ -135,7 +135,7 @@ bool HiveFile::Inspect(const std::function<void(const RegistryTree&)>& inspect) 
 bool HiveFile::Update(const std::function<bool(RegistryTree&)>& change) {
   return RunLocked([&] {
     std::string error;
-    if (!MakeDirectories(directory_, error)) {
+    if (!IsDirectory(directory_) && !MakeDirectories(directory_, error)) {
       ReportWriteFailure(error);
       return false;
     }

@@ -236,6 +236,21 @@ TEST(RegeditFormat, SectionsAndValuesMatchWithoutRegardToCase) {
   EXPECT_EQ(key->values()[0].value, RegistryValue::Dword(2));
 }
 
+TEST(RegeditFormat, AwkwardKeyNamesRoundTrip) {
+  const std::vector<std::string_view> names = {"ends]", "[starts", " spaced ", "semi;colon", "quote\"d", "\xe4\xff"};
+  RegistryTree tree;
+  for (const std::string_view name : names) tree.Create({"Parent", name}).SetValue("v", RegistryValue::Dword(1));
+  const std::string text = SerializeRegedit(tree, kHklm);
+  const RegistryTree read = Parse(text);
+  for (const std::string_view name : names) {
+    const RegistryTree::Key* key = read.Find({"Parent", name});
+    ASSERT_NE(key, nullptr) << name;
+    EXPECT_EQ(key->name(), name);
+    EXPECT_EQ(*key->FindValue("v"), RegistryValue::Dword(1)) << name;
+  }
+  EXPECT_EQ(SerializeRegedit(read, kHklm), text);
+}
+
 TEST(RegeditFormat, SectionsCreateTheirParents) {
   const RegistryTree tree = Parse("REGEDIT4\n[HKEY_LOCAL_MACHINE\\a\\b\\c]\n");
   EXPECT_NE(tree.Find(Path("a")), nullptr);
