@@ -1,0 +1,207 @@
+#include "classifier/bayes_filter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "classifier/noise_reduction.h"
+#include "plugin/exception_report.h"
+#include "plugin/settings.h"
+#include "store/bayes_database.h"
+
+namespace trellisk {
+namespace {
+
+constexpr double kUnknownWordProbability = 0.4;
+constexpr double kNeutralProbability = 0.5;
+// Below this many weighted occurrences a word says nothing.
+constexpr double kMinimumEvidence = 5;
+constexpr double kTieMargin = 1e-7;
+constexpr int kNeutralScore = 50;
+// The chi-square products are renormalised below this, so that they never
+// underflow however many words there are.
+constexpr double kRenormaliseBelow = 1e-200;
+
+// The clamp distance from 0 and 1 shrinks tenfold with every tenfold growth
+// of the learned messages: 0.01 below 100 messages, down to 0.00001 from
+// 10000 on.
+double ClampMargin(uint32_t messages) {
+  if (messages < 100) return 0.01;
+  if (messages < 1000) return 0.001;
+  if (messages < 10000) return 0.0001;
+  return 0.00001;
+}
+
+int RoundedPercent(double indicator) { return static_cast<int>(std::floor(indicator * 100 + 0.5)); }
+
+// Multiplies into `product`, moving its binary exponent into `exponent`
+// whenever it grows too small.
+void MultiplyRenormalised(double& product, int& exponent, double factor) {
+  product *= factor;
+  if (product < kRenormaliseBelow) {
+    int shift = 0;
+    product = std::frexp(product, &shift);
+    exponent += shift;
+  }
+}
+
+}  // namespace
+
+bool MoreSignificant(const WordEntry& x, const WordEntry& y) {
+  if (std::fabs(x.significance - y.significance) >= kTieMargin) return x.significance > y.significance;
+  if (std::fabs(x.frequency - y.frequency) >= kTieMargin) return x.frequency > y.frequency;
+  if (x.count != y.count) return x.count > y.count;
+  return x.word.size() > y.word.size();
+}
+
+CBayesFilter::CBayesFilter(const Settings& settings, Log& log, CBayesDatabase& database)
+    : settings_(settings),
+      log_(log),
+      database_(database),
+      minProbability_(ClampMargin(database.hamMessages)),
+      maxProbability_(1.0 - ClampMargin(database.spamMessages)) {}
+
+double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
+  const double weightedHam = static_cast<double>(settings_.HamWeight) * ham;
+  double p = kNeutralProbability;
+  if (spam + weightedHam > kMinimumEvidence) {
+    const double spamShare = spam / static_cast<double>(std::max<uint32_t>(database_.spamMessages, 1));
+    const double hamShare = weightedHam / std::max<uint32_t>(database_.hamMessages, 1);
+    p = std::min(spamShare / (spamShare + hamShare), 1.0);
+    if (p < minProbability_) {
+      p = minProbability_;
+    } else if (p > maxProbability_) {
+      p = maxProbability_;
+    }
+  }
+  if (settings_.UsesChiSquare()) {
+    const double strength = settings_.UnknownWordStrength;
+    const double unknownProbability = settings_.UnknownWordPossibility;
+    const double n = static_cast<double>(spam) + ham;
+    p = (strength * unknownProbability + n * p) / (strength + n);
+  }
+  return p;
+}
+
+void CBayesFilter::CalculateSpamPossibility(WordVector& vector) {
+  GuardedCall(log_, "CBayesFilter::CalculateSpamPossibility", [&] {
+    for (WordEntry& entry : vector) {
+      uint32_t spam = 0;
+      uint32_t ham = 0;
+      entry.probability =
+          database_.Find(entry.word, spam, ham) ? WordProbability(spam, ham) : kUnknownWordProbability;
+    }
+  });
+}
+
+void CBayesFilter::RemoveNonSignificant(WordVector& vector) {
+  GuardedCall(log_, "CBayesFilter::RemoveNonSignificant", [&] {
+    std::erase_if(vector, [](const WordEntry& entry) {
+      return entry.significance > -kTieMargin && entry.significance < kTieMargin;
+    });
+  });
+}
+
+void CBayesFilter::ScoreWords(WordVector& vector, bool computeProbabilities) {
+  const uint32_t spamMessages = database_.spamMessages;
+  const uint32_t hamMessages = database_.hamMessages;
+  for (WordEntry& entry : vector) {
+    uint32_t spam = 0;
+    uint32_t ham = 0;
+    if (database_.Find(entry.word, spam, ham)) {
+      if (computeProbabilities) entry.probability = WordProbability(spam, ham);
+    } else {
+      entry.probability = kUnknownWordProbability;
+    }
+    entry.significance = std::fabs(kNeutralProbability - entry.probability);
+    entry.frequency = entry.probability < kNeutralProbability ? static_cast<double>(ham) / hamMessages
+                                                              : static_cast<double>(spam) / spamMessages;
+  }
+}
+
+int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabilities) {
+  if (database_.spamMessages == 0 || database_.hamMessages == 0) return kNeutralScore;
+  GuardedCall(log_, "CBayesFilter::CalculatePluginReturn", [&] {
+    ScoreWords(vector, computeProbabilities);
+    if (settings_.RemoveNonSignificant) RemoveNonSignificant(vector);
+    // A stable order keeps words that tie on every key in message order, so
+    // the same message always keeps the same words.
+    std::stable_sort(vector.begin(), vector.end(), MoreSignificant);
+    if (vector.size() > settings_.SignificantWords) vector.resize(settings_.SignificantWords);
+  });
+  return CalculateSpaminess(vector);
+}
+
+int CBayesFilter::CalculateSpaminess(const WordVector& vector) {
+  return GuardedCall(log_, "CBayesFilter::CalculateSpaminess", kNeutralScore, [&] {
+    return settings_.UsesChiSquare() ? ChiSquareSpaminess(vector) : ProductSpaminess(vector);
+  });
+}
+
+int CBayesFilter::ProductSpaminess(const WordVector& vector) const {
+  double spamProduct = 1.0;
+  double hamProduct = 1.0;
+  for (const WordEntry& entry : vector) {
+    spamProduct *= entry.probability;
+    hamProduct *= 1.0 - entry.probability;
+  }
+  if (spamProduct > 0 || hamProduct > 0) return RoundedPercent(spamProduct / (spamProduct + hamProduct));
+  return kNeutralScore;
+}
+
+int CBayesFilter::ChiSquareSpaminess(const WordVector& vector) const {
+  double spamProduct = 1.0;
+  double hamProduct = 1.0;
+  int spamExponent = 0;
+  int hamExponent = 0;
+  for (const WordEntry& entry : vector) {
+    MultiplyRenormalised(hamProduct, hamExponent, 1.0 - entry.probability);
+    MultiplyRenormalised(spamProduct, spamExponent, entry.probability);
+  }
+  if (vector.empty()) return kNeutralScore;
+  const double logSpam = std::log(spamProduct) + spamExponent * std::log(2.0);
+  const double logHam = std::log(hamProduct) + hamExponent * std::log(2.0);
+  const int freedom = 2 * static_cast<int>(vector.size());
+  const double spamIndicator = ChiSquareTail(-2.0 * logSpam, freedom);
+  const double hamIndicator = ChiSquareTail(-2.0 * logHam, freedom);
+  return RoundedPercent((spamIndicator - hamIndicator + 1) * 0.5);
+}
+
+double CBayesFilter::ChiSquareTail(double x, int v) {
+  const double m = x / 2;
+  double term = std::exp(-m);
+  double sum = term;
+  for (int i = 1; i < v / 2; ++i) {
+    term *= m / i;
+    sum += term;
+  }
+  return std::min(sum, 1.0);
+}
+
+bool CBayesFilter::ReduceNoise(WordVector& vector) {
+  return GuardedCall(log_, "CBayesFilter::ReduceNoise", false, [&] {
+    CalculateSpamPossibility(vector);
+    std::vector<NoiseToken> tokens;
+    tokens.reserve(vector.size());
+    for (const WordEntry& entry : vector) {
+      tokens.push_back(NoiseToken{&entry.word, static_cast<float>(entry.probability)});
+    }
+    NoiseContext context(std::move(tokens));
+    NoiseScan(context);
+    // An entry stays exactly when its own text is among the kept tokens; both
+    // lists are in message order, so one walk pairs them up.
+    const std::vector<const std::string*> kept = KeptTokens(context);
+    WordVector reduced;
+    reduced.reserve(kept.size());
+    size_t next = 0;
+    for (WordEntry& entry : vector) {
+      if (next < kept.size() && kept[next] == &entry.word) {
+        reduced.push_back(std::move(entry));
+        ++next;
+      }
+    }
+    vector = std::move(reduced);
+    return true;
+  });
+}
+
+}  // namespace trellisk
