@@ -1,0 +1,83 @@
+// The TBP_ exports: thin C entry points onto the process-wide PluginCore.
+// No exception crosses this boundary; every export that can fail catches
+// inside the core.
+#include <memory>
+
+#include "platform/environment.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/threads.h"
+#include "plugin/plugin_core.h"
+#include "plugin/settings.h"
+#include "plugin/tbp_api.h"
+#include "plugin/text_copy.h"
+
+namespace trellisk {
+namespace {
+
+constexpr const char* kMacroList = "SPAMFILTERVERSION\nSPAMFILTERSTATISTIC";
+
+// The plug-in's process-wide state: the system registry and the core, made
+// on the first call into the library and kept until it is unloaded.
+class ProcessPlugin {
+ public:
+  ProcessPlugin()
+      : registry_(platform::OpenSystemRegistry([this](const std::string& problem) {
+          if (core_) core_->ReportPlatformProblem(problem);
+        })),
+        core_(std::make_unique<PluginCore>(CoreServices{*registry_, platform::DefaultFileSystem(),
+                                                        platform::OwnModulePath(),
+                                                        platform::SleepMilliseconds})) {}
+
+  PluginCore& core() { return *core_; }
+
+ private:
+  std::unique_ptr<platform::Registry> registry_;
+  std::unique_ptr<PluginCore> core_;
+};
+
+PluginCore& Core() {
+  static ProcessPlugin plugin;
+  return plugin.core();
+}
+
+}  // namespace
+}  // namespace trellisk
+
+using trellisk::Core;
+
+TBP_EXPORT void TBP_CALL TBP_Initialize(void) { Core().Initialize(); }
+
+TBP_EXPORT void TBP_CALL TBP_Finalize(void) { Core().Finalize(); }
+
+TBP_EXPORT int TBP_CALL TBP_GetName(char* buffer, int size) {
+  return trellisk::CopyTextForHost(trellisk::kProductName, buffer, size);
+}
+
+TBP_EXPORT int TBP_CALL TBP_GetVersion(char* buffer, int size) {
+  return trellisk::CopyTextForHost(trellisk::kProductVersion, buffer, size);
+}
+
+TBP_EXPORT int TBP_CALL TBP_GetStatus(void) { return 0; }
+
+TBP_EXPORT int TBP_CALL TBP_NeedCOM(void) { return 0; }
+
+TBP_EXPORT int TBP_CALL TBP_NeedConfig(void) { return 1; }
+
+TBP_EXPORT int TBP_CALL TBP_Setup(void) { return Core().Setup(); }
+
+TBP_EXPORT int TBP_CALL TBP_GetSpamScore(MessageHandle message, PropertyReader reader) {
+  return Core().GetSpamScore(message, reader);
+}
+
+TBP_EXPORT int TBP_CALL TBP_FeedSpam(MessageHandle message, int isSpam, PropertyReader reader) {
+  return Core().FeedSpam(message, isSpam, reader);
+}
+
+TBP_EXPORT int TBP_CALL TBP_GetMacroList(char* buffer, int size) {
+  return trellisk::CopyTextForHost(trellisk::kMacroList, buffer, size);
+}
+
+TBP_EXPORT int TBP_CALL TBP_ExecMacro(const char* name, int count, MacroSink* sink, void* /*unused*/) {
+  return Core().ExecMacro(name, count, sink);
+}

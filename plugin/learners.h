@@ -1,0 +1,44 @@
+// Learners counts the running learning threads (ActiveLearners). A slot is
+// taken before a learning thread is started and given back when it ends, so
+// the limit for user training holds even when several host threads train at
+// once, and shutdown never misses a thread that has not yet been scheduled.
+//
+// Thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "platform/sync.h"
+
+namespace trellisk {
+
+class Learners {
+ public:
+  // Takes a slot when fewer than `limit` learners run; false otherwise.
+  bool TryReserve(uint32_t limit) {
+    std::lock_guard<platform::RecursiveMutex> lock(mutex_);
+    if (active_ >= limit) return false;
+    ++active_;
+    return true;
+  }
+  // Takes a slot regardless of any limit (automatic learning).
+  void Reserve() {
+    std::lock_guard<platform::RecursiveMutex> lock(mutex_);
+    ++active_;
+  }
+  void Release() {
+    std::lock_guard<platform::RecursiveMutex> lock(mutex_);
+    if (active_ > 0) --active_;
+  }
+  uint32_t Active() {
+    std::lock_guard<platform::RecursiveMutex> lock(mutex_);
+    return active_;
+  }
+
+ private:
+  platform::RecursiveMutex mutex_;
+  uint32_t active_ = 0;
+};
+
+}  // namespace trellisk

@@ -1,0 +1,229 @@
+#include "plugin/learning.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "classifier/bayes_filter.h"
+#include "parser/mail_parser.h"
+#include "platform/clock.h"
+#include "platform/stopwatch.h"
+#include "platform/threads.h"
+#include "plugin/message_labels.h"
+#include "plugin/message_text.h"
+#include "plugin/session.h"
+#include "store/undo_kind.h"
+
+namespace trellisk {
+namespace {
+
+// Takes one from a message total, never going below zero.
+void DecrementTotal(std::atomic<uint32_t>& total) {
+  uint32_t value = total.load();
+  while (value > 0 && !total.compare_exchange_weak(value, value - 1)) {
+  }
+}
+
+// One training of one parsed message.
+class Training {
+ public:
+  Training(Session& session, bool isSpam, CMailParser& parser, WordVector* vector,
+           const platform::Stopwatch& stopwatch)
+      : s_(session),
+        settings_(session.settings),
+        isSpam_(isSpam),
+        parser_(parser),
+        vector_(vector),
+        stopwatch_(stopwatch),
+        labels_(MessageLabels::Load(session.texts())),
+        id_(parser.GetMessageId()),
+        address_(parser.GetFrom(true)) {}
+
+  void Run() {
+    InsertSenderWhenTraining();
+    TakeBackEarlierJudgement();
+    if (!vector_ || vector_->empty()) return;
+    if (isSpam_) {
+      LearnAs(true, undoHam_);
+    } else {
+      LearnAs(false, undoSpam_);
+    }
+  }
+
+ private:
+  void InsertSenderWhenTraining() {
+    if (!s_.lists) return;
+    if (isSpam_ && settings_.AutoInsertBlacklist && settings_.AutoInsertBlacklistTrain) {
+      s_.lists->Add(address_, kBlackText, s_.lists->blackCount());
+    }
+    if (!isSpam_ && settings_.AutoInsertWhitelist && settings_.AutoInsertWhitelistTrain) {
+      s_.lists->Add(address_, kWhiteText, s_.lists->whiteCount());
+    }
+  }
+
+  void RemoveSender(ListEntryKind kind) {
+    if (s_.lists) s_.lists->Remove(address_, kind);
+  }
+
+  // What the undo database remembers of the message decides whether this
+  // training corrects an earlier judgement.
+  void TakeBackEarlierJudgement() {
+    uint32_t kind = 0;
+    uint32_t time = 0;
+    if (!s_.undo.Find(id_, kind, time)) return;
+    switch (static_cast<UndoKind>(kind)) {
+      case UndoKind::LearnedHam:
+        if (isSpam_) {
+          ++settings_.FalsePositiv;
+          undoHam_ = true;
+        }
+        break;
+      case UndoKind::LearnedSpam:
+        if (!isSpam_) {
+          ++settings_.FalseNegativ;
+          undoSpam_ = true;
+        }
+        break;
+      case UndoKind::ScoredHam:
+        if (isSpam_) {
+          s_.undo.Remove(id_);
+          if (settings_.AutoInsertWhitelist) RemoveSender(kWhiteText);
+          ++settings_.FalsePositiv;
+        }
+        break;
+      case UndoKind::ScoredSpam:
+        if (!isSpam_) {
+          s_.undo.Remove(id_);
+          if (settings_.AutoInsertBlacklist) RemoveSender(kBlackText);
+          ++settings_.FalseNegativ;
+        }
+        break;
+    }
+  }
+
+  void LogMessageLine(TextId word, std::string extra = {}) {
+    std::string line = MessageLine(s_.texts().Load(word), labels_, id_, parser_.GetFrom(false),
+                                   parser_.mail().subject);
+    line += extra;
+    s_.log.WriteLine(kNoText, line, true, true);
+  }
+
+  // Takes back the opposite learning of the message.
+  void UndoOpposite(bool asSpam) {
+    CBayesDatabase& database = s_.database;
+    DecrementTotal(asSpam ? database.hamMessages : database.spamMessages);
+    for (const WordEntry& entry : *vector_) {
+      if (asSpam) {
+        database.RemoveHam(entry.word, 1);
+      } else {
+        database.RemoveSpam(entry.word, 1);
+      }
+    }
+    s_.undo.Remove(id_);
+    if (asSpam && settings_.AutoInsertWhitelist) RemoveSender(kWhiteText);
+    if (!asSpam && settings_.AutoInsertBlacklist) RemoveSender(kBlackText);
+    if (!asSpam && s_.dns) {
+      for (const std::string& relay : parser_.mail().relays) s_.dns->Remove(relay);
+    }
+    LogMessageLine(asSpam ? kTextUndoHam : kTextUndoSpam);
+  }
+
+  void AddWords(bool asSpam) {
+    for (const WordEntry& entry : *vector_) {
+      if (asSpam) {
+        s_.database.AddSpam(entry.word, 1);
+      } else {
+        s_.database.AddHam(entry.word, 1);
+      }
+    }
+  }
+
+  bool Agrees(bool asSpam, int score) const {
+    return asSpam ? score >= static_cast<int>(settings_.SpamScore) : score < static_cast<int>(settings_.SpamScore);
+  }
+
+  // Adds the words again and again until the message scores the way the
+  // user trained it, at most kTrainOnErrorLimit times.
+  void LearnUntilAgreed(bool asSpam) {
+    int score = 0;
+    int rounds = 0;
+    do {
+      AddWords(asSpam);
+      CBayesFilter filter(settings_, s_.log, s_.database);
+      if (settings_.RemoveNoise) filter.ReduceNoise(*vector_);
+      score = filter.CalculatePluginReturn(*vector_, !settings_.RemoveNoise);
+      ++rounds;
+    } while (!Agrees(asSpam, score) && rounds < kTrainOnErrorLimit);
+    if (!Agrees(asSpam, score)) {
+      LogMessageLine(kTextTrainOnErrorLimit, ", " + LabelledField(labels_.score, std::to_string(score)));
+    }
+  }
+
+  void LearnAs(bool asSpam, bool undoOpposite) {
+    if (undoOpposite) UndoOpposite(asSpam);
+    ++(asSpam ? s_.database.spamMessages : s_.database.hamMessages);
+    if (settings_.TrainOnError && undoOpposite) {
+      LearnUntilAgreed(asSpam);
+    } else {
+      AddWords(asSpam);
+    }
+    const UndoKind kind = asSpam ? UndoKind::LearnedSpam : UndoKind::LearnedHam;
+    s_.undo.Add(id_, static_cast<uint32_t>(kind), platform::CalendarTimeSeconds());
+    LogMessageLine(asSpam ? kTextAddSpam : kTextAddHam,
+                   ", " + ElapsedField(labels_.learningtime, stopwatch_.ElapsedMilliseconds()));
+  }
+
+  Session& s_;
+  Settings& settings_;
+  const bool isSpam_;
+  CMailParser& parser_;
+  WordVector* vector_;
+  const platform::Stopwatch& stopwatch_;
+  const MessageLabels labels_;
+  const std::string id_;
+  const std::string address_;
+  bool undoHam_ = false;
+  bool undoSpam_ = false;
+};
+
+}  // namespace
+
+bool StartLearningThread(std::shared_ptr<Session> session, bool isSpam, MessageHandle message,
+                         PropertyReader reader) {
+  platform::ManualResetEvent ready;
+  LearnRequest request{isSpam, message, reader, &ready};
+  Learners& learners = session->learners;
+  const bool started =
+      platform::StartDetachedThread([session, &request] { LearningThread(session, request); });
+  if (!started) {
+    learners.Release();
+    return false;
+  }
+  ready.Wait();
+  return true;
+}
+
+void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& request) {
+  Session& s = *session;
+  platform::Stopwatch stopwatch;
+  platform::ManualResetEvent* ready = request.ready;
+  try {
+    const bool isSpam = request.isSpam;
+    std::optional<std::string> text = ReadMessageText(request.message, request.reader);
+    ready->Set();
+    ready = nullptr;  // the request is gone from here on
+    if (text) {
+      CutLongMessage(*text);
+      CMailParser parser(s.settings, s.log, s.lists);
+      parser.SetMail(text->data(), text->size(), true);
+      WordVector* vector = parser.ParseMail();
+      Training(s, isSpam, parser, vector, stopwatch).Run();
+    }
+  } catch (...) {
+    s.log.ReportException("DODozev::LearningThread");
+  }
+  if (ready) ready->Set();
+  s.learners.Release();
+}
+
+}  // namespace trellisk

@@ -1,0 +1,157 @@
+#include "plugin/plugin_core.h"
+
+#include <algorithm>
+
+#include "platform/message_box.h"
+#include "plugin/ascii.h"
+#include "plugin/exception_report.h"
+#include "plugin/learning.h"
+#include "plugin/macro.h"
+#include "plugin/scoring_pipeline.h"
+#include "plugin/session.h"
+#include "plugin/training_warning.h"
+
+namespace trellisk {
+namespace {
+
+constexpr uint32_t kLearnerPollMs = 100;
+constexpr uint32_t kLearnerPolls = 3000;  // 300 seconds in all
+constexpr uint32_t kFeedPollMs = 50;
+constexpr uint32_t kUndoMaxAgeSeconds = 2592000;  // 30 days
+constexpr int kNeutralScore = 50;
+
+}  // namespace
+
+PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_) {}
+
+PluginCore::~PluginCore() = default;
+
+void PluginCore::ReportPlatformProblem(const std::string& problem) {
+  {
+    std::lock_guard<std::mutex> lock(problemsMutex_);
+    platformProblems_.push_back(problem);
+  }
+  if (log_.IsOpen()) WritePlatformProblems();
+}
+
+void PluginCore::WritePlatformProblems() {
+  std::vector<std::string> problems;
+  {
+    std::lock_guard<std::mutex> lock(problemsMutex_);
+    problems.swap(platformProblems_);
+  }
+  for (const std::string& problem : problems) log_.PlainLine(problem);
+}
+
+void PluginCore::Initialize() {
+  GuardedCall(log_, "DODozev::TBP_Initialize", [&] {
+    if (session_.load()) return;
+    shutdownRequested_ = false;
+    auto session =
+        std::make_shared<Session>(services_.registry, services_.files, log_, learners_, resourceModule_);
+    Settings& settings = session->settings;
+    session->settingsRegistry.Load(settings);
+    resourceModule_ = &ownTexts_;
+    log_.SetTexts(resourceModule_);
+    log_.Open(settings.LogfilePath, false);
+    WritePlatformProblems();
+    session->database.Load();
+    session->undo.Load();
+    session_ = std::move(session);
+  });
+}
+
+void PluginCore::Finalize() {
+  GuardedCall(log_, "DODozev::TBP_Finalize", [&] {
+    const std::shared_ptr<Session> session = session_.load();
+    if (!session) return;
+    shutdownRequested_ = true;
+    WaitForLearners();
+    Settings& settings = session->settings;
+    if (settings.SaveDelay != 0) services_.sleep(settings.SaveDelay * 1000);
+    CompressStoresWhenDue(*session);
+    SaveStores(*session);
+    session->settingsRegistry.Save(settings);
+    log_.CutToSize(settings.MaxSizeOfLogfile);
+    log_.Close();
+    session_.store(nullptr);
+  });
+}
+
+void PluginCore::WaitForLearners() {
+  for (uint32_t poll = 0; poll < kLearnerPolls && learners_.Active() != 0; ++poll) {
+    services_.sleep(kLearnerPollMs);
+  }
+}
+
+void PluginCore::CompressStoresWhenDue(Session& session) {
+  Settings& settings = session.settings;
+  if (settings.RunCount < settings.CompressDatabase) return;
+  session.database.Compress(settings.CompressIfCountBelow);
+  session.undo.Compress(kUndoMaxAgeSeconds);
+  settings.RunCount = 0;
+}
+
+void PluginCore::SaveStores(Session& session) {
+  session.undo.Save();
+  session.database.Close();
+}
+
+int PluginCore::Setup() {
+  GuardedCall(log_, "DODozev::TBP_Setup", [&] {
+    const std::shared_ptr<Session> session = session_.load();
+    if (!session) return;
+    const std::optional<TrainingWarning> warning =
+        TrainingWarningFor(session->database.spamMessages, session->database.hamMessages);
+    if (warning) {
+      platform::ShowMessageBox(texts().Load(warning->caption), texts().Load(warning->text),
+                               platform::MessageBoxIcon::Information);
+    }
+  });
+  return 0;
+}
+
+int PluginCore::GetSpamScore(MessageHandle message, PropertyReader reader) {
+  const std::shared_ptr<Session> session = session_.load();
+  if (!session) return kNeutralScore;
+  return ScoreMessage(session, message, reader);
+}
+
+int PluginCore::FeedSpam(MessageHandle message, int isSpam, PropertyReader reader) {
+  GuardedCall(log_, "DODozev::TBP_FeedSpam", [&] {
+    const std::shared_ptr<Session> session = session_.load();
+    if (!session || shutdownRequested_) return;
+    feedActivity_ = true;
+    const uint32_t limit = std::max<uint32_t>(session->settings.MaxThreadCount, 1);
+    while (!learners_.TryReserve(limit)) {
+      services_.sleep(kFeedPollMs);
+      feedActivity_ = true;
+    }
+    ++feedCount_;
+    StartLearningThread(session, isSpam != 0, message, reader);
+  });
+  return 0;
+}
+
+int PluginCore::ExecMacro(const char* name, int count, MacroSink* sink) {
+  return GuardedCall(log_, "DODozev::TBP_ExecMacro", 0, [&] {
+    if (count < 1 || name == nullptr || sink == nullptr) return 0;
+    const std::shared_ptr<Session> session = session_.load();
+    std::string text;
+    int number = 0;
+    if (EqualsIgnoreCase(name, kVersionMacro)) {
+      text = GetSpamFilterVersion();
+      number = kVersionMacroNumber;
+    } else if (EqualsIgnoreCase(name, kStatisticMacro) && session) {
+      text = CMacro(session->settings, texts(), log_)
+                 .GetSpamFilterStatistic(session->database.spamMessages, session->database.hamMessages);
+      number = kStatisticMacroNumber;
+    } else {
+      return 0;
+    }
+    sink->operations->receive(sink, number, text.c_str(), static_cast<int>(text.size()));
+    return number;
+  });
+}
+
+}  // namespace trellisk

@@ -1,0 +1,106 @@
+// PluginCore is everything behind the TBP_ exports: it owns the settings, the
+// texts, the log and every store, runs the start-up and shutdown sequences,
+// and serves the host's scoring, training, setup and macro calls. The
+// library holds one process-wide instance (see exports.cpp); tests make
+// their own with an in-memory registry and a file system of their choice.
+//
+// Lifecycle: constructed -> Initialize -> (host calls) -> Finalize, and
+// again. The host calls Initialize and Finalize from one thread while no
+// other call runs; every other operation may be called from several host
+// threads at once between them, and is safe (and does nothing harmful)
+// outside them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/sync.h"
+#include "plugin/learners.h"
+#include "plugin/log.h"
+#include "plugin/tbp_api.h"
+#include "plugin/text_source.h"
+
+namespace trellisk {
+
+struct Session;
+struct Settings;
+
+// What the core takes from its surroundings; tests replace any of it.
+struct CoreServices {
+  platform::Registry& registry;
+  platform::FileSystem& files;
+  // The plug-in's own library file: its language file and DNS cache lie
+  // next to it.
+  std::string modulePath;
+  // Pauses of the shutdown sequence.
+  std::function<void(uint32_t milliseconds)> sleep;
+};
+
+class PluginCore {
+ public:
+  explicit PluginCore(CoreServices services);
+  ~PluginCore();
+  PluginCore(const PluginCore&) = delete;
+  PluginCore& operator=(const PluginCore&) = delete;
+
+  // The start-up sequence: settings, texts, log, then every store.
+  void Initialize();
+  // The shutdown sequence: refuse training, wait for learners, compress and
+  // save every store, save the settings, cut the log, release everything.
+  void Finalize();
+
+  // TBP_Setup: the training warning, then the setup dialog. Always 0.
+  int Setup();
+  // TBP_GetSpamScore: the message's spam score, 0 (ham) to 100 (spam).
+  int GetSpamScore(MessageHandle message, PropertyReader reader);
+  // TBP_FeedSpam: trains the message as spam or ham. Always 0.
+  int FeedSpam(MessageHandle message, int isSpam, PropertyReader reader);
+  // TBP_ExecMacro: expands a macro into the host's sink; 0, 1 or 2.
+  int ExecMacro(const char* name, int count, MacroSink* sink);
+
+  // Problems the platform met (a damaged registry hive set aside, say); they
+  // reach the log as soon as it is open.
+  void ReportPlatformProblem(const std::string& problem);
+
+  bool ShutdownRequested() const { return shutdownRequested_; }
+  uint32_t ActiveLearners() { return learners_.Active(); }
+  // Training requests since the last scan report; whether one came lately.
+  uint32_t FeedCount() const { return feedCount_; }
+  bool FeedActivity() const { return feedActivity_; }
+
+  Log& log() { return log_; }
+  // The running session (settings and stores); null outside one.
+  std::shared_ptr<Session> session() const { return session_.load(); }
+  // The text source every user-visible text is loaded from.
+  const TextSource& texts() const { return *resourceModule_.load(); }
+
+ private:
+  void WaitForLearners();
+  void CompressStoresWhenDue(Session& session);
+  void SaveStores(Session& session);
+  void WritePlatformProblems();
+
+  CoreServices services_;
+  BuiltinTexts ownTexts_;
+  std::atomic<const TextSource*> resourceModule_{&ownTexts_};
+  Log log_;
+
+  std::atomic<bool> shutdownRequested_{false};
+  Learners learners_;
+  std::atomic<bool> feedActivity_{false};
+  std::atomic<uint32_t> feedCount_{0};
+
+  std::mutex problemsMutex_;
+  std::vector<std::string> platformProblems_;
+
+  std::atomic<std::shared_ptr<Session>> session_;
+};
+
+}  // namespace trellisk

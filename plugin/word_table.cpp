@@ -1,0 +1,56 @@
+#include "plugin/word_table.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "plugin/settings.h"
+#include "store/bayes_database.h"
+
+namespace trellisk {
+namespace {
+
+constexpr size_t kCountWidth = 8;
+constexpr size_t kDatabaseCountWidth = 10;
+constexpr size_t kRealWidth = 10;
+
+// Right-justified in `width` characters; a longer value is cut to the width.
+void AppendColumn(std::string& row, const std::string& value, size_t width) {
+  row += " | ";
+  if (value.size() < width) row.append(width - value.size(), ' ');
+  row.append(value, 0, width);
+}
+
+std::string EightDecimals(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.8f", value);
+  return buffer;
+}
+
+}  // namespace
+
+std::string BuildWordTable(const WordVector& vector, const Settings& settings, CBayesDatabase& database) {
+  const size_t rows = std::min<size_t>(vector.size(), settings.SignificantWords);
+  size_t longest = 0;
+  for (size_t i = 0; i < rows; ++i) longest = std::max(longest, vector[i].word.size());
+  const size_t width = std::min<size_t>(longest + 1, settings.StringToHashLimit);
+
+  std::string table;
+  for (size_t i = 0; i < rows; ++i) {
+    const WordEntry& entry = vector[i];
+    uint32_t spam = 0;
+    uint32_t ham = 0;
+    database.Find(entry.word, spam, ham);
+    std::string row = entry.word.substr(0, width);
+    row.append(width - row.size(), ' ');
+    AppendColumn(row, std::to_string(entry.count), kCountWidth);
+    AppendColumn(row, std::to_string(spam), kDatabaseCountWidth);
+    AppendColumn(row, std::to_string(ham), kDatabaseCountWidth);
+    AppendColumn(row, EightDecimals(entry.probability), kRealWidth);
+    AppendColumn(row, EightDecimals(entry.frequency), kRealWidth);
+    table += row;
+    table += '\n';
+  }
+  return table;
+}
+
+}  // namespace trellisk

@@ -1,0 +1,46 @@
+#include "plugin/word_table.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "plugin/log.h"
+#include "plugin/settings.h"
+#include "plugin/text_source.h"
+#include "store/bayes_database.h"
+
+namespace trellisk {
+namespace {
+
+class WordTableTest : public ::testing::Test {
+ protected:
+  Settings settings_;
+  BuiltinTexts texts_;
+  Log log_{&texts_};
+  CBayesDatabase database_{settings_, log_, platform::DefaultFileSystem()};
+};
+
+TEST_F(WordTableTest, OneAlignedRowPerWord) {
+  database_.AddSpam("viagra", 10);
+  database_.AddHam("S*hello", 2);
+  const WordVector vector = {{"viagra", 3, 0.5, 0.49, 0.99}, {"S*hello", 1, 0, 0.1, 0.4}};
+  EXPECT_EQ(BuildWordTable(vector, settings_, database_),
+            "viagra   |        3 |         10 |          0 | 0.99000000 | 0.50000000\n"
+            "S*hello  |        1 |          0 |          2 | 0.40000000 | 0.00000000\n");
+}
+
+TEST_F(WordTableTest, LongWordsAndValuesAreCutToTheirColumns) {
+  const std::string longWord(40, 'x');
+  const WordVector vector = {{longWord, 123456789, 1.5, 0, 12345.6789}};
+  EXPECT_EQ(BuildWordTable(vector, settings_, database_),
+            std::string(25, 'x') + " | 12345678 |          0 |          0 | 12345.6789 | 1.50000000\n");
+}
+
+TEST_F(WordTableTest, OnlyTheSignificantWordsAreShown) {
+  settings_.SignificantWords = 1;
+  const WordVector vector = {{"first"}, {"second"}};
+  EXPECT_EQ(BuildWordTable(vector, settings_, database_).find("second"), std::string::npos);
+  EXPECT_EQ(BuildWordTable({}, settings_, database_), "");
+}
+
+}  // namespace
+}  // namespace trellisk

@@ -1,0 +1,130 @@
+// CoreFixture runs a PluginCore in the test process the way the host runs
+// the plug-in: an in-memory registry that holds the host's key (program and
+// working directory = a fresh temporary directory), a tbplugin.ini there,
+// the real file system, and messages served through the host's
+// PropertyReader. Sleeps of the core are recorded (and shortened) so that
+// shutdown pauses can be checked without waiting.
+//
+// Also: a small builder for test messages, and fakes of the rule-based
+// checks that record how the core used them.
+//
+// One fixture per test; the core may be used from several threads.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "checks/dns_blacklist_check.h"
+#include "checks/rule_filter.h"
+#include "checks/sender_lists.h"
+#include "platform/memory_registry.h"
+#include "plugin/plugin_core.h"
+#include "plugin/session.h"
+#include "tests/support/temp_directory.h"
+
+namespace trellisk::testing {
+
+// A message with these header fields and body, lines ended by CR LF.
+struct TestMail {
+  std::string from = "Sender <sender@example.com>";
+  std::string to = "you@example.org";
+  std::string subject = "Hello";
+  std::string messageId;
+  std::vector<std::string> extraHeaders;
+  std::string body = "Hello world";
+
+  std::string Text() const;
+};
+
+class CoreFixture : public ::testing::Test {
+ protected:
+  CoreFixture();
+  ~CoreFixture() override;
+
+  // Registry values the core reads at start-up, as a previous run left them.
+  void SetSetting(const char* name, uint32_t value);
+  void SetTextSetting(const char* name, const std::string& value);
+  std::optional<uint32_t> StoredSetting(const char* name);
+
+  void Start() { core_->Initialize(); }
+  void Stop() { core_->Finalize(); }
+  Session& session() { return *core_->session(); }
+  Settings& settings() { return session().settings; }
+
+  int Score(const std::string& text);
+  void Train(const std::string& text, bool spam);
+  // Waits until no learning thread runs any more.
+  void WaitForLearners();
+
+  // The log file's text so far.
+  std::string LogText();
+
+  // Sleeps the core asked for, in milliseconds.
+  std::vector<uint32_t> Sleeps();
+
+  TempDirectory dir_;
+  platform::MemoryRegistry registry_;
+  std::unique_ptr<PluginCore> core_;
+
+  std::mutex sleepsMutex_;
+  std::vector<uint32_t> sleeps_;
+  // Called for every sleep of the core before it (briefly) sleeps.
+  std::function<void(uint32_t)> onSleep_;
+};
+
+// Sender lists that list the texts given to them, and record insertions.
+class FakeSenderLists : public SenderLists {
+ public:
+  void List(const std::string& text, ListEntryKind kind) { entries_.push_back({text, kind}); }
+
+  bool CheckBlackWhitelist(ListMatch& record, std::string_view text, bool reset) override;
+  bool Add(std::string_view text, ListEntryKind kind, uint32_t sequence) override;
+  bool Remove(std::string_view text, ListEntryKind kind) override;
+  uint32_t blackCount() override;
+  uint32_t whiteCount() override;
+
+  struct Entry {
+    std::string text;
+    ListEntryKind kind;
+  };
+  std::vector<Entry> entries_;
+  bool throwOnAdd_ = false;
+  std::vector<Entry> added_;
+  std::vector<Entry> removed_;
+  std::mutex mutex_;
+};
+
+// A rule filter that returns a fixed total.
+class FakeRuleFilter : public RuleFilter {
+ public:
+  explicit FakeRuleFilter(float total) : total_(total) {}
+  float ScoreMail(const RuleFilterInput& input) override;
+  std::string TraceText() override { return "3.50 SUBJECT pharmacy\n"; }
+
+  float total_;
+  int calls_ = 0;
+  std::string lastRawHeader;
+  std::string lastRawBody;
+  size_t lastSize = 0;
+};
+
+// A DNS checker with a fixed verdict, recording cache removals.
+class FakeDnsCheck : public DnsBlacklistCheck {
+ public:
+  explicit FakeDnsCheck(bool listed) : listed_(listed) {}
+  DnsVerdict CheckDNSBlacklists(MessageHandle logKey, const std::vector<std::string>& relays) override;
+  bool Remove(const std::string& address) override;
+
+  bool listed_;
+  std::atomic<int> calls_{0};
+  std::vector<std::string> removed_;
+  std::mutex mutex_;
+};
+
+}  // namespace trellisk::testing
