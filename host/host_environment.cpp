@@ -1,0 +1,94 @@
+#include "host/host_environment.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "plugin/host_integration.h"
+
+namespace trellisk::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint32_t kDefaultJunkThreshold = 90;
+
+std::string WithTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string IniText(uint32_t junkThreshold) {
+  std::ostringstream text;
+  text << "; The spam-filter thresholds of the trellisk-host mail client.\n"
+       << "Junk=1\n"
+       << "JunkScore=" << junkThreshold << "\n"
+       << "Delete=0\n"
+       << "DeleteScore=100\n";
+  return text.str();
+}
+
+}  // namespace
+
+std::string DefaultDataDirectory() {
+  if (const auto xdg = platform::EnvironmentVariable("XDG_DATA_HOME"); xdg && !xdg->empty()) {
+    return WithTrailingSlash(*xdg) + "trellisk/";
+  }
+  return WithTrailingSlash(platform::EnvironmentVariable("HOME").value_or(".")) + ".local/share/trellisk/";
+}
+
+bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
+  std::error_code failure;
+  invocationDirectory_ = WithTrailingSlash(fs::current_path(failure).string());
+  const std::string requested = options.dataDirectory.empty() ? DefaultDataDirectory() : options.dataDirectory;
+  fs::create_directories(requested, failure);
+  const fs::path absolute = fs::absolute(requested, failure);
+  if (failure || !fs::is_directory(absolute)) {
+    error = "cannot create the data directory " + requested;
+    return false;
+  }
+  dataDirectory_ = WithTrailingSlash(absolute.lexically_normal().string());
+  if (!platform::EnvironmentVariable("TRELLISK_REGISTRY")) {
+    platform::SetEnvironmentVariable("TRELLISK_REGISTRY", dataDirectory_ + "registry");
+  }
+  if (!WriteHostKey(error) || !WriteIniFile(options.junkThreshold, error)) return false;
+  fs::current_path(dataDirectory_, failure);
+  if (failure) {
+    error = "cannot change to " + dataDirectory_;
+    return false;
+  }
+  return true;
+}
+
+std::string HostEnvironment::ResolveInput(const std::string& path) const {
+  if (path.empty() || path[0] == '/') return path;
+  return invocationDirectory_ + path;
+}
+
+bool HostEnvironment::WriteHostKey(std::string& error) {
+  std::string problems;
+  const std::unique_ptr<platform::Registry> registry =
+      platform::OpenSystemRegistry([&problems](const std::string& problem) { problems += problem + "\n"; });
+  const std::unique_ptr<platform::RegistryKey> key =
+      registry->Create(platform::RegistryHive::CurrentUser, kHostRegistryKey);
+  const bool written = key && key->Write("ProgramDir", platform::RegistryValue::String(dataDirectory_)) &&
+                       key->Write("Working Directory", platform::RegistryValue::String(dataDirectory_));
+  if (!written) error = "cannot write the host's registry key. " + problems;
+  return written;
+}
+
+bool HostEnvironment::WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error) {
+  const std::string path = dataDirectory_ + kHostIniFileName;
+  if (!junkThreshold && fs::exists(path)) return true;
+  std::ofstream ini(path, std::ios::binary | std::ios::trunc);
+  ini << IniText(junkThreshold.value_or(kDefaultJunkThreshold));
+  if (!ini.flush()) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace trellisk::host

@@ -1,0 +1,48 @@
+// HostEnvironment prepares what the mail client provides around its
+// plug-ins, so that the plug-in finds a real host: a data directory that is
+// the client's program and working directory, the client's registry key
+// naming it, the client's tbplugin.ini with its junk threshold, and the
+// process's current directory set to it. Unless TRELLISK_REGISTRY is set,
+// the registry files live in the data directory too, so each data
+// directory is a self-contained installation.
+//
+// Prepare runs once, on the main thread, before the plug-in is loaded.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace trellisk::host {
+
+struct HostOptions {
+  // Empty: $XDG_DATA_HOME/trellisk, else ~/.local/share/trellisk.
+  std::string dataDirectory;
+  // Written to tbplugin.ini as the junk threshold when given.
+  std::optional<uint32_t> junkThreshold;
+};
+
+class HostEnvironment {
+ public:
+  // False, with `error` set, when the directory, the registry key or the
+  // ini file cannot be made.
+  bool Prepare(const HostOptions& options, std::string& error);
+
+  // The data directory with a trailing "/".
+  const std::string& dataDirectory() const { return dataDirectory_; }
+  // A path given on the command line, made absolute against the directory
+  // the host was started in (Prepare changes the current directory).
+  std::string ResolveInput(const std::string& path) const;
+
+ private:
+  bool WriteHostKey(std::string& error);
+  bool WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error);
+
+  std::string dataDirectory_;
+  std::string invocationDirectory_;
+};
+
+// The default data directory.
+std::string DefaultDataDirectory();
+
+}  // namespace trellisk::host
