@@ -1,5 +1,6 @@
 #include "parser/html_cleaner.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -37,13 +38,42 @@ constexpr std::array<NamedEntity, 10> kNamedEntities = {{
     {"&quot;", "\""},
 }};
 
+// The bytes that follow an "&" somewhere in the text.
+std::array<bool, 256> BytesAfterAmpersands(std::string_view text) {
+  std::array<bool, 256> seen{};
+  for (size_t at = text.find('&'); at != std::string_view::npos && at + 1 < text.size(); at = text.find('&', at + 1)) {
+    seen[static_cast<unsigned char>(text[at + 1])] = true;
+  }
+  return seen;
+}
+
+// Each entity in table order, as separate passes; a pass whose name cannot
+// occur is skipped. Only "&amp;" makes new "&", so the bytes after them are
+// looked at again after its pass.
+void ReplaceNamedEntities(std::string& text) {
+  if (text.find('&') == std::string::npos) return;
+  std::array<bool, 256> after = BytesAfterAmpersands(text);
+  for (const NamedEntity& entity : kNamedEntities) {
+    if (!after[static_cast<unsigned char>(entity.name[1])]) continue;
+    const size_t before = text.size();
+    ReplaceAll(text, entity.name, entity.replacement);
+    if (entity.replacement == "&" && text.size() != before) after = BytesAfterAmpersands(text);
+  }
+}
+
 bool IsRunByte(char c) { return c == '.' || c == '-' || c == '_'; }
 
 // Every run of three or more dots, hyphens or underscores becomes one such
 // byte. Runs of different bytes never join, so one pass does all three.
 void CollapseRuns(std::string& text) {
-  size_t write = 0;
-  for (size_t read = 0; read < text.size();) {
+  size_t read = 0;
+  // Nothing moves before the first run.
+  for (; read + 2 < text.size(); ++read) {
+    if (IsRunByte(text[read]) && text[read + 1] == text[read] && text[read + 2] == text[read]) break;
+  }
+  if (read + 2 >= text.size()) return;
+  size_t write = read;
+  while (read < text.size()) {
     const char c = text[read];
     size_t runEnd = read + 1;
     if (IsRunByte(c)) {
@@ -185,7 +215,8 @@ struct TagMarker {
 // share it.
 class TagMatcher {
  public:
-  TagMatcher(std::string_view text, const TagMarker& marker) : text_(text), marker_(marker) {}
+  TagMatcher(std::string_view text, const std::vector<size_t>& opens, const TagMarker& marker)
+      : text_(text), opens_(opens), marker_(marker) {}
 
   struct Match {
     size_t resume;
@@ -193,8 +224,8 @@ class TagMatcher {
   };
 
   std::optional<Match> Find(size_t from) {
-    for (size_t open = text_.find('<', from); open != std::string_view::npos; open = text_.find('<', open + 1)) {
-      const size_t nameAt = SkipSpaces(text_, open + 1);
+    for (auto open = std::lower_bound(opens_.begin(), opens_.end(), from); open != opens_.end(); ++open) {
+      const size_t nameAt = SkipSpaces(text_, *open + 1);
       for (std::string_view name : marker_.names) {
         if (!HasWordAt(text_, nameAt, name)) continue;
         const size_t nameEnd = nameAt + name.size();
@@ -246,6 +277,7 @@ class TagMatcher {
   }
 
   std::string_view text_;
+  const std::vector<size_t>& opens_;
   const TagMarker& marker_;
   size_t closeSearchFrom_ = std::string_view::npos;
   size_t closeFound_ = std::string_view::npos;
@@ -276,9 +308,9 @@ struct MarkerMatch {
 };
 
 // <\s*(H[12345678])\s*>
-std::optional<MarkerMatch> FindHeading(std::string_view text, size_t from) {
-  for (size_t open = text.find('<', from); open != std::string_view::npos; open = text.find('<', open + 1)) {
-    const size_t h = SkipSpaces(text, open + 1);
+std::optional<MarkerMatch> FindHeading(std::string_view text, const std::vector<size_t>& opens, size_t from) {
+  for (auto open = std::lower_bound(opens.begin(), opens.end(), from); open != opens.end(); ++open) {
+    const size_t h = SkipSpaces(text, *open + 1);
     if (h + 1 >= text.size() || (text[h] != 'H' && text[h] != 'h') || text[h + 1] < '1' || text[h + 1] > '8') {
       continue;
     }
@@ -288,16 +320,9 @@ std::optional<MarkerMatch> FindHeading(std::string_view text, size_t from) {
   return std::nullopt;
 }
 
-constexpr std::array<std::string_view, 5> kStyleProperties = {"COLOR", "BACKGROUND-COLOR", "FONT-WEIGHT", "FONT-SIZE",
-                                                              "TEXT-DECORATION"};
-
-bool MayStartStyleProperty(char c) {
-  const char lower = AsciiLower(c);
-  return lower == 'c' || lower == 'b' || lower == 'f' || lower == 't';
-}
-
-// The value of a style property at `at`: \s*:\s*([^;>]+). When only spaces
-// follow the colon before ";", ">" or the end, the last of them is the value.
+// The value of a style property whose name ends at `at`: \s*:\s*([^;>]+).
+// When only spaces follow the colon before ";", ">" or the end, the last of
+// them is the value.
 std::optional<std::string_view> StyleValueAt(std::string_view text, size_t at) {
   const size_t colon = SkipSpaces(text, at);
   if (colon >= text.size() || text[colon] != ':') return std::nullopt;
@@ -311,12 +336,20 @@ std::optional<std::string_view> StyleValueAt(std::string_view text, size_t at) {
 }
 
 // (COLOR|BACKGROUND\-COLOR|FONT\-WEIGHT|FONT\-SIZE|TEXT\-DECORATION)\s*:\s*([^;>]+)
+// Every match needs a colon after its name and the blanks before it, and a
+// name holds no colon, so the matches follow the colons in order: for each
+// colon the longest name that ends where its blanks begin gives the
+// leftmost start.
 std::optional<MarkerMatch> FindStyleProperty(std::string_view text, size_t from) {
-  for (size_t at = from; at < text.size(); ++at) {
-    if (!MayStartStyleProperty(text[at])) continue;
-    for (std::string_view property : kStyleProperties) {
-      if (!HasWordAt(text, at, property)) continue;
-      if (auto value = StyleValueAt(text, at + property.size())) return MarkerMatch{at + property.size(), *value};
+  static constexpr std::array<std::string_view, 5> kLongestFirst = {"BACKGROUND-COLOR", "TEXT-DECORATION",
+                                                                   "FONT-WEIGHT", "FONT-SIZE", "COLOR"};
+  for (size_t colon = text.find(':', from); colon != std::string_view::npos; colon = text.find(':', colon + 1)) {
+    size_t nameEnd = colon;
+    while (nameEnd > from && IsRegexSpace(text[nameEnd - 1])) --nameEnd;
+    for (std::string_view name : kLongestFirst) {
+      if (nameEnd < from + name.size() || !HasWordAt(text, nameEnd - name.size(), name)) continue;
+      if (auto value = StyleValueAt(text, nameEnd)) return MarkerMatch{nameEnd, *value};
+      break;
     }
   }
   return std::nullopt;
@@ -411,9 +444,7 @@ void AddEveryMarker(MarkerKind kind, Tokenizer& words, FindNext findNext) {
 }  // namespace
 
 void RemoveTricks(std::string& text) {
-  if (text.find('&') != std::string::npos) {
-    for (const NamedEntity& entity : kNamedEntities) ReplaceAll(text, entity.name, entity.replacement);
-  }
+  ReplaceNamedEntities(text);
   CollapseRuns(text);
   if (text.find("&#") == std::string::npos) return;
   DecodeReferences(text, HexReferenceAt);
@@ -439,10 +470,17 @@ void RemoveHTMLComments(std::string& text, Tokenizer& words) {
 void ParseHTML(std::string_view text, Tokenizer& words) {
   // Patterns 0 to 3 and 5, 6 are tag markers; the heading marker (4) comes
   // between them and the style properties (7) last.
+  // Every tag pattern starts at a "<"; they are found once for all.
+  std::vector<size_t> opens;
+  for (size_t open = text.find('<'); open != std::string_view::npos; open = text.find('<', open + 1)) {
+    opens.push_back(open);
+  }
   const auto& tags = TagMarkers();
-  for (size_t i = 0; i < tags.size(); ++i) {
-    if (i == 4) AddEveryMarker(MarkerKind::kHeading, words, [&](size_t from) { return FindHeading(text, from); });
-    TagMatcher matcher(text, tags[i]);
+  for (size_t i = 0; i < tags.size() && !opens.empty(); ++i) {
+    if (i == 4) {
+      AddEveryMarker(MarkerKind::kHeading, words, [&](size_t from) { return FindHeading(text, opens, from); });
+    }
+    TagMatcher matcher(text, opens, tags[i]);
     AddEveryMarker(tags[i].kind, words, [&](size_t from) { return matcher.Find(from); });
   }
   AddEveryMarker(MarkerKind::kStyle, words, [&](size_t from) { return FindStyleProperty(text, from); });

@@ -71,6 +71,8 @@ void CMailParser::SetMail(char* text, size_t length, bool noCollect) {
 WordVector* CMailParser::ParseMail() {
   return GuardedCall(log_, "CMailParser::ParseMail", static_cast<WordVector*>(nullptr), [&]() -> WordVector* {
     if (!mailText_) return nullptr;
+    // About one word per eight bytes of mail.
+    mail_.words.reserve(mail_.words.size() + mailLength_ / 8);
     ParseHeader();
     ParseBody();
     return mail_.words.empty() ? nullptr : &mail_.words;

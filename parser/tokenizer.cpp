@@ -1,7 +1,6 @@
 #include "parser/tokenizer.h"
 
 #include <array>
-#include <functional>
 #include <vector>
 
 #include "plugin/ascii.h"
@@ -39,6 +38,13 @@ size_t MeasuredLength(std::string_view word) {
   return word.size() > 1 && word[1] == '*' ? word.size() - 2 : word.size();
 }
 
+// FNV-1a: words are short, and this is cheaper than the library hash.
+uint64_t HashWord(std::string_view word) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : word) hash = (hash ^ c) * 1099511628211ull;
+  return hash ^ (hash >> 29);
+}
+
 }  // namespace
 
 bool IsWordSeparator(unsigned char c) { return kSeparators[c]; }
@@ -53,10 +59,9 @@ void MergeWordDoublets(WordVector& words) {
   constexpr uint32_t kEmpty = UINT32_MAX;
   std::vector<uint32_t> slots(capacity, kEmpty);
   std::vector<uint32_t> firstOf(words.size());
-  const std::hash<std::string_view> hash;
   for (uint32_t i = 0; i < words.size(); ++i) {
     const std::string_view word = words[i].word;
-    size_t slot = hash(word) & mask;
+    size_t slot = HashWord(word) & mask;
     while (slots[slot] != kEmpty && words[slots[slot]].word != word) slot = (slot + 1) & mask;
     if (slots[slot] == kEmpty) slots[slot] = i;
     firstOf[i] = slots[slot];
