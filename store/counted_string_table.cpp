@@ -31,18 +31,44 @@ uint32_t ReadU32(const char* at) {
 
 void WriteU32(char* at, uint32_t value) { std::memcpy(at, &value, sizeof value); }
 
+// A key byte as the hash takes it: a signed char, widened modulo 2^32.
+inline uint32_t SignedByte(char c) { return static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c))); }
+
+// hash * 65599 + c over the key's bytes, four bytes per step: the four
+// products are independent, so the chain of dependent multiplications is a
+// quarter as long as byte by byte.
+inline uint32_t HashOf(std::string_view key) {
+  constexpr uint32_t p1 = 65599u, p2 = p1 * p1, p3 = p2 * p1, p4 = p3 * p1;
+  const char* c = key.data();
+  size_t n = key.size();
+  uint32_t hash = 0;
+  for (; n >= 4; c += 4, n -= 4) {
+    hash = hash * p4 + SignedByte(c[0]) * p3 + SignedByte(c[1]) * p2 + SignedByte(c[2]) * p1 + SignedByte(c[3]);
+  }
+  for (; n > 0; ++c, --n) hash = hash * p1 + SignedByte(*c);
+  return hash;
+}
+
+// Compares eight bytes at a time; keys are short, so this beats a call.
+bool BytesEqual(const char* a, const char* b, size_t n) {
+  for (; n >= 8; a += 8, b += 8, n -= 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    if (x != y) return false;
+  }
+  for (; n > 0; --n) {
+    if (*a++ != *b++) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 CountedStringTable::CountedStringTable(uint32_t growStep, uint32_t poolStep)
     : growStep_(growStep), poolStep_(poolStep) {}
 
-uint32_t CountedStringTable::Hash(std::string_view key) {
-  uint32_t hash = 0;
-  for (const char c : key) {
-    hash = hash * 65599u + static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
-  }
-  return hash;
-}
+uint32_t CountedStringTable::Hash(std::string_view key) { return HashOf(key); }
 
 uint32_t CountedStringTable::PrimeAtLeast(uint32_t n) {
   const uint32_t rounded = n / 100 * 100;
@@ -58,9 +84,8 @@ CountedStringTable::SlotArray CountedStringTable::AllocateSlots(uint32_t count) 
 }
 
 bool CountedStringTable::Init(uint32_t sizeRequest) {
-  slots_.reset();
+  InstallSlots(nullptr, 0);
   pool_.reset();
-  slotCount_ = 0;
   poolSize_ = 0;
   entryCount_ = 0;
   poolUsed_ = 1;
@@ -70,26 +95,39 @@ bool CountedStringTable::Init(uint32_t sizeRequest) {
   const uint32_t poolSize = std::max<uint32_t>(poolStep_, 1);
   Pool pool(static_cast<char*>(std::calloc(poolSize, 1)));
   if (!slots || !pool) return false;
-  slots_ = std::move(slots);
+  InstallSlots(std::move(slots), slotCount);
   pool_ = std::move(pool);
-  slotCount_ = slotCount;
   poolSize_ = poolSize;
   return true;
 }
 
 bool CountedStringTable::Clear() { return Init(growStep_); }
 
-uint32_t CountedStringTable::SlotIndex(uint32_t probe) const { return probe % slotCount_; }
+void CountedStringTable::InstallSlots(SlotArray slots, uint32_t count) {
+  slots_ = std::move(slots);
+  slotCount_ = count;
+  slotReciprocal_ = count == 0 ? 0 : UINT64_MAX / count + 1;
+}
 
-bool CountedStringTable::KeyMatches(uint32_t offset, std::string_view key) const {
+// probe % slotCount_ by Lemire's multiply-shift, exact for 32-bit operands.
+inline uint32_t CountedStringTable::SlotIndex(uint32_t probe) const {
+#if defined(__SIZEOF_INT128__)
+  const uint64_t fraction = slotReciprocal_ * probe;
+  return static_cast<uint32_t>((static_cast<unsigned __int128>(fraction) * slotCount_) >> 64);
+#else
+  return probe % slotCount_;
+#endif
+}
+
+inline bool CountedStringTable::KeyMatches(uint32_t offset, std::string_view key) const {
   // The stored key ends with a 0 byte inside the used pool; checking that the
   // searched key's length fits keeps the comparison inside the pool.
   if (uint64_t{offset} + kKeyField + key.size() >= poolUsed_) return false;
   const char* stored = KeyAt(offset);
-  return stored[key.size()] == '\0' && (key.empty() || std::memcmp(stored, key.data(), key.size()) == 0);
+  return stored[key.size()] == '\0' && BytesEqual(stored, key.data(), key.size());
 }
 
-bool CountedStringTable::FindSlotWithHash(std::string_view key, uint32_t hash, uint32_t& slot) const {
+inline bool CountedStringTable::FindSlotWithHash(std::string_view key, uint32_t hash, uint32_t& slot) const {
   if (slotCount_ == 0) return false;
   uint32_t probe = hash;
   for (int i = 0; i < kMaxProbes; ++i, probe = NextProbe(probe)) {
@@ -124,7 +162,7 @@ CountedStringTable::InsertProbe CountedStringTable::ProbeForInsert(std::string_v
 
 bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t addSecond) {
   if (slotCount_ == 0) return false;
-  const uint32_t hash = Hash(key);
+  const uint32_t hash = HashOf(key);
   for (int growths = 0;; ++growths) {
     const InsertProbe probe = ProbeForInsert(key, hash);
     if (probe.end == ProbeEnd::kFound) {
@@ -199,7 +237,7 @@ bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
     uint32_t probe = entry.hash;
     bool placed = false;
     for (int n = 0; n < kMaxProbes && !placed; ++n, probe = NextProbe(probe)) {
-      Slot& target = fresh[probe % newSlotCount];
+      Slot& target = fresh[probe % newSlotCount];  // the new size's reciprocal is not installed yet
       if (target.offset == kEmptySlot) {
         target = entry;
         placed = true;
@@ -207,20 +245,20 @@ bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
     }
     if (!placed) return false;
   }
-  slots_ = std::move(fresh);
-  slotCount_ = newSlotCount;
+  InstallSlots(std::move(fresh), newSlotCount);
   return true;
 }
 
 bool CountedStringTable::FindSlot(std::string_view key, uint32_t& slot) const {
-  return FindSlotWithHash(key, Hash(key), slot);
+  return FindSlotWithHash(key, HashOf(key), slot);
 }
 
 bool CountedStringTable::Lookup(std::string_view key, uint32_t& first, uint32_t& second) const {
   uint32_t slot;
-  if (!FindSlot(key, slot)) return false;
-  first = First(slots_[slot].offset);
-  second = Second(slots_[slot].offset);
+  if (!FindSlotWithHash(key, HashOf(key), slot)) return false;
+  const uint32_t offset = slots_[slot].offset;
+  first = First(offset);
+  second = Second(offset);
   return true;
 }
 

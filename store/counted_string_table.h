@@ -107,6 +107,7 @@ class CountedStringTable {
   };
 
   static SlotArray AllocateSlots(uint32_t count);
+  void InstallSlots(SlotArray slots, uint32_t count);
   uint32_t SlotIndex(uint32_t probe) const;
   static uint32_t NextProbe(uint32_t probe) { return probe + probe % 97 + 1; }
 
@@ -130,6 +131,9 @@ class CountedStringTable {
   uint32_t growStep_;
   uint32_t poolStep_;
   uint32_t slotCount_ = 0;
+  // 2^64 / slotCount_ rounded up: turns probe % slotCount_ into two
+  // multiplications, which matters on the path of every lookup.
+  uint64_t slotReciprocal_ = 0;
   uint32_t poolSize_ = 0;
   SlotArray slots_;
   Pool pool_;

@@ -1,0 +1,101 @@
+// A process killed at a random moment while it saves the word database
+// again and again must leave a file that loads with all the data of its
+// last completed save (or of the save it was just completing).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "store/bayes_database.h"
+#include "store/store_test_fixture.h"
+#include "tests/support/child_process.h"
+
+namespace trellisk {
+namespace {
+
+constexpr int kWords = 100000;
+constexpr int kRounds = 8;
+
+std::string Word(int i) { return "word" + std::to_string(i); }
+
+class CrashTest : public testing::StoreTest {
+ protected:
+  // The child: learns one more spam message containing every word, saves,
+  // and appends the new spam total to the progress file; for ever.
+  int LearnAndSaveUntilKilled() {
+    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    if (!db.Load()) return 2;
+    std::FILE* progress = std::fopen(progressPath_.c_str(), "a");
+    if (!progress) return 3;
+    for (;;) {
+      for (int i = 0; i < kWords; ++i) db.AddSpam(Word(i), 1);
+      ++db.spamMessages;
+      if (!db.Save()) return 4;
+      std::fprintf(progress, "%u\n", db.spamMessages.load());
+      std::fflush(progress);
+    }
+  }
+
+  // The spam total of the last save the child reported complete.
+  uint32_t LastReportedSave() {
+    std::ifstream progress(progressPath_);
+    uint32_t last = 0;
+    for (uint32_t value; progress >> value;) last = value;
+    return last;
+  }
+
+  // Loads the stored database and checks that it is one whole save: every
+  // word learned as often as the spam total says. Returns that total.
+  uint32_t LoadWholeSave() {
+    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    EXPECT_TRUE(db.Load());
+    EXPECT_EQ(db.EntryCount(), static_cast<uint32_t>(kWords));
+    const uint32_t total = db.spamMessages;
+    uint32_t spam = 0, ham = 0;
+    for (int i = 0; i < kWords; ++i) {
+      if (!db.Find(Word(i), spam, ham) || spam != total || ham != 1) {
+        ADD_FAILURE() << Word(i) << " has " << spam << "/" << ham << " in a save of " << total;
+        break;
+      }
+    }
+    return total;
+  }
+
+  std::string progressPath_ = dir_.File("progress.txt");
+};
+
+TEST_F(CrashTest, AKilledSaveLeavesTheLastCompleteDatabase) {
+  {
+    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    for (int i = 0; i < kWords; ++i) {
+      ASSERT_TRUE(db.AddSpam(Word(i), 1));
+      ASSERT_TRUE(db.AddHam(Word(i), 1));
+    }
+    db.spamMessages = 1;
+    ASSERT_TRUE(db.Save());
+  }
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> delayMs(50, 700);
+  uint32_t lastLoaded = 1;
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    testing::ChildProcess child([&] { return LearnAndSaveUntilKilled(); });
+    ASSERT_TRUE(child.started());
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
+    child.Kill();
+
+    const uint32_t reported = std::max(LastReportedSave(), lastLoaded);
+    const uint32_t loaded = LoadWholeSave();
+    EXPECT_TRUE(loaded == reported || loaded == reported + 1)
+        << "loaded the save of " << loaded << ", last reported " << reported;
+    lastLoaded = loaded;
+  }
+  EXPECT_GT(lastLoaded, 1u + kRounds / 2) << "the child should have completed saves in most rounds";
+}
+
+}  // namespace
+}  // namespace trellisk

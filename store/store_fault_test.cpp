@@ -1,0 +1,109 @@
+// A save that fails at any write -- any Append, the Sync, the Close or the
+// Replace -- must leave the stored file exactly as the last good save left
+// it, and keep the changes unsaved so a later save can write them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/bayes_database.h"
+#include "store/store_test_fixture.h"
+#include "store/undo_database.h"
+#include "tests/support/fault_injection_file_system.h"
+
+namespace trellisk {
+namespace {
+
+using testing::FileExists;
+
+class SaveFaultTest : public testing::StoreTest {
+ protected:
+  static void AddWords(CBayesDatabase& db, const std::string& stem, int count) {
+    for (int i = 0; i < count; ++i) ASSERT_TRUE(db.AddSpam(stem + std::to_string(i), 1));
+  }
+  static void AddRecords(CUndo& undo, const std::string& stem, int count) {
+    for (int i = 0; i < count; ++i) ASSERT_TRUE(undo.Add(stem + std::to_string(i), 1, 1700000000));
+  }
+  void ForgetStoredFiles() {
+    std::remove(settings_.DatabasePath.c_str());
+    std::remove(settings_.UndodataPath.c_str());
+  }
+
+  testing::FaultInjectionFileSystem faulty_{platform::DefaultFileSystem()};
+  platform::FileSystem& disk_ = platform::DefaultFileSystem();
+};
+
+// The write operations of a clean save of the first version of each store
+// (large enough to take several appends).
+constexpr int kWords = 20000;
+constexpr int kRecords = 8000;
+
+TEST_F(SaveFaultTest, WordDatabaseSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
+  CBayesDatabase probe(settings_, log_, faulty_);
+  AddWords(probe, "first", kWords);
+  faulty_.FailWriteOperation(0);
+  ASSERT_TRUE(probe.Save());
+  const int operations = faulty_.writeOperations();
+  ASSERT_GE(operations, 6) << "several appends, the sync, the close and the replace";
+
+  for (int n = 1; n <= operations; ++n) {
+    SCOPED_TRACE("failing write operation " + std::to_string(n));
+    ForgetStoredFiles();
+    CBayesDatabase db(settings_, log_, faulty_);
+    AddWords(db, "first", kWords);
+    db.spamMessages = 1;
+    faulty_.FailWriteOperation(0);
+    ASSERT_TRUE(db.Save());
+    AddWords(db, "second", 10);
+    db.spamMessages = 2;
+
+    faulty_.FailWriteOperation(n);
+    EXPECT_FALSE(db.Save());
+    EXPECT_TRUE(db.IsModified());
+    EXPECT_FALSE(FileExists(dir_.File("database.tmp")));
+    CBayesDatabase stored(settings_, log_, disk_);
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kWords));
+    EXPECT_EQ(stored.spamMessages, 1u);
+
+    faulty_.FailWriteOperation(0);
+    EXPECT_TRUE(db.Save());
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kWords + 10));
+    EXPECT_EQ(stored.spamMessages, 2u);
+  }
+}
+
+TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
+  CUndo probe(settings_, log_, faulty_);
+  AddRecords(probe, "first", kRecords);
+  faulty_.FailWriteOperation(0);
+  ASSERT_TRUE(probe.Save());
+  const int operations = faulty_.writeOperations();
+  ASSERT_GE(operations, 5) << "several appends, the sync, the close and the replace";
+
+  for (int n = 1; n <= operations; ++n) {
+    SCOPED_TRACE("failing write operation " + std::to_string(n));
+    ForgetStoredFiles();
+    CUndo undo(settings_, log_, faulty_);
+    AddRecords(undo, "first", kRecords);
+    faulty_.FailWriteOperation(0);
+    ASSERT_TRUE(undo.Save());
+    AddRecords(undo, "second", 10);
+
+    faulty_.FailWriteOperation(n);
+    EXPECT_FALSE(undo.Save());
+    EXPECT_TRUE(undo.IsModified());
+    EXPECT_FALSE(FileExists(dir_.File("undo.tmp")));
+    CUndo stored(settings_, log_, disk_);
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kRecords));
+
+    faulty_.FailWriteOperation(0);
+    EXPECT_TRUE(undo.Save());
+    ASSERT_TRUE(stored.Load());
+    EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kRecords + 10));
+  }
+}
+
+}  // namespace
+}  // namespace trellisk

@@ -1,0 +1,46 @@
+// FaultInjectionFileSystem wraps another FileSystem and makes one chosen
+// write operation fail, to test that a failed save never damages the stored
+// file. The write operations are counted together, in the order they are
+// made: every Append, Sync and Close of the files it opened for writing, and
+// every Replace. The failing operation does nothing and reports false; an
+// Append or Sync that failed leaves the file broken, so its later Appends
+// and Syncs fail too, and its Close (which still closes) reports false.
+//
+// The wrapper refers to the base file system, which must outlive it and the
+// files it opened. Thread-safe as far as the base is.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace trellisk::testing {
+
+class FaultInjectionFileSystem final : public platform::FileSystem {
+ public:
+  explicit FaultInjectionFileSystem(platform::FileSystem& base);
+
+  // Makes the nth write operation counted from now fail (1 = the next one);
+  // 0 makes none fail. Restarts the count.
+  void FailWriteOperation(int n);
+  // Write operations counted since the last FailWriteOperation (or creation).
+  int writeOperations() const { return count_; }
+
+  std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  bool Replace(const std::string& from, const std::string& to) override;
+  bool Exists(const std::string& path) override;
+
+  // Counts one write operation; false when it is the one that must fail.
+  bool NextWriteSucceeds();
+
+ private:
+  platform::FileSystem& base_;
+  std::atomic<int> count_{0};
+  std::atomic<int> failAt_{0};
+};
+
+}  // namespace trellisk::testing
