@@ -198,7 +198,9 @@ std::optional<Attribute> AttributeAt(std::string_view text, size_t at, std::stri
   return Attribute{at, valueBegin, i};
 }
 
-enum class MarkerKind { kLink, kAttributeWord, kHeading, kStyle };
+// How a marker value becomes words. Link and form targets may be mail
+// links; image and input sources are always plain links.
+enum class MarkerKind { kTarget, kLink, kAttributeWord, kHeading, kStyle };
 
 // A tag pattern of the form <\s*(NAMES)[^>]+(ATTRIBUTES)\s*=\s*(VALUE)[^>]*>.
 struct TagMarker {
@@ -288,7 +290,7 @@ class TagMatcher {
 
 const std::array<TagMarker, 6>& TagMarkers() {
   static const std::array<TagMarker, 6> markers = {{
-      {{"A", "FORM"}, {"HREF", "ACTION"}, false, false, MarkerKind::kLink},
+      {{"A", "FORM"}, {"HREF", "ACTION"}, false, false, MarkerKind::kTarget},
       {{"IMG", "INPUT"}, {"SRC"}, false, false, MarkerKind::kLink},
       {{"FONT"}, {"COLOR"}, false, true, MarkerKind::kAttributeWord},
       {{"FONT"}, {"SIZE"}, true, true, MarkerKind::kAttributeWord},
@@ -414,12 +416,15 @@ void AddMailLinkWords(std::string_view value, Tokenizer& words) {
 void AddMarker(MarkerKind kind, std::string_view rawValue, Tokenizer& words) {
   const std::string_view value = Trim(rawValue, "\"'");
   switch (kind) {
-    case MarkerKind::kLink:
+    case MarkerKind::kTarget:
       if (value.substr(0, 7) == "mailto:") {
         AddMailLinkWords(value, words);
       } else {
         AddLinkWords(value, words);
       }
+      break;
+    case MarkerKind::kLink:
+      AddLinkWords(value, words);
       break;
     case MarkerKind::kAttributeWord:
       AddAttributeWord(value, words);

@@ -140,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"sales@shop.com", "Buy"}, ""},
         WordsCase{"CapitalMailtoIsALink", "<a href=MAILTO:x@y.com>", {"MAILTO:x@y.com"}, ""},
         WordsCase{"MailLinkWithoutAddress", "<a href=mailto:nobody>", {}, ""},
+        WordsCase{"ImageSourceIsNeverAMailLink", "<img src=\"mailto:1.2.3.4/images/a.jpg\">",
+                  {"mailto:1.2.3.4", "images", "a.jpg"}, ""},
         WordsCase{"FormAction", "<form method=post action=/cgi-bin/go.pl>", {"cgi-bin", "go.pl"}, ""},
         WordsCase{"LastAttributeWins", "<a href=one.html href=two.html>", {"two.html"}, ""},
         WordsCase{"ImageSource", "<img border=0 src=\"http://img.host.net/pic.gif\">", {"img.host.net", "pic.gif"}, ""},
