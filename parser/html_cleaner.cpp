@@ -515,8 +515,14 @@ void RemoveHTMLTags(std::string& text) {
 
 void RegexReplace(std::string& text, std::string_view pattern, std::string_view format) {
   if (format.size() > pattern.size()) return;
-  const boost::regex expression = CompilePattern(pattern, RegexCase::kSensitive);
-  text = boost::regex_replace(text, expression, std::string(format), boost::match_default | boost::format_all);
+  // Callers use a handful of fixed patterns; each thread compiles each once.
+  thread_local std::vector<std::pair<std::string, boost::regex>> compiled;
+  auto known = std::find_if(compiled.begin(), compiled.end(), [&](const auto& entry) { return entry.first == pattern; });
+  if (known == compiled.end()) {
+    compiled.emplace_back(std::string(pattern), CompilePattern(pattern, RegexCase::kSensitive));
+    known = std::prev(compiled.end());
+  }
+  text = boost::regex_replace(text, known->second, std::string(format), boost::match_default | boost::format_all);
 }
 
 }  // namespace trellisk

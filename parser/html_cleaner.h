@@ -39,8 +39,9 @@ void RemoveHTMLTags(std::string& text);
 
 // Replaces every match of the case-sensitive `pattern` with `format`
 // (Boost-extended format syntax: "$1" is group 1, parentheses group), only
-// when `format` is not longer than `pattern`. Compiles the pattern on each
-// call; the parser's fixed replacements use dedicated code.
+// when `format` is not longer than `pattern`. Compiles a pattern on its
+// first use in each thread; the parser's fixed replacements use dedicated
+// code.
 void RegexReplace(std::string& text, std::string_view pattern, std::string_view format);
 
 }  // namespace trellisk
