@@ -45,14 +45,14 @@ bool Arguments::Parse(const std::vector<std::string>& words, const std::vector<O
         error = "option --" + spec->name + " takes no value";
         return false;
       }
-      values_[spec->name] = "";
+      values_[spec->name].push_back("");
       continue;
     }
     if (!inlineValue && i + 1 >= words.size()) {
       error = "option --" + spec->name + " needs a value";
       return false;
     }
-    values_[spec->name] = inlineValue ? *inlineValue : words[++i];
+    values_[spec->name].push_back(inlineValue ? *inlineValue : words[++i]);
   }
   return true;
 }
@@ -60,7 +60,12 @@ bool Arguments::Parse(const std::vector<std::string>& words, const std::vector<O
 std::optional<std::string> Arguments::Value(const std::string& name) const {
   const auto found = values_.find(name);
   if (found == values_.end()) return std::nullopt;
-  return found->second;
+  return found->second.back();
+}
+
+std::vector<std::string> Arguments::Values(const std::string& name) const {
+  const auto found = values_.find(name);
+  return found == values_.end() ? std::vector<std::string>() : found->second;
 }
 
 bool Arguments::Number(const std::string& name, unsigned long fallback, unsigned long& number,

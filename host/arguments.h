@@ -24,14 +24,17 @@ class Arguments {
   bool Parse(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs, std::string& error);
 
   bool Has(const std::string& name) const { return values_.count(name) != 0; }
+  // The option's last value.
   std::optional<std::string> Value(const std::string& name) const;
+  // Every value of an option that may be given several times.
+  std::vector<std::string> Values(const std::string& name) const;
   // The option's value as an unsigned number; `fallback` when absent.
   // False, with `error` set, when the value is not a number.
   bool Number(const std::string& name, unsigned long fallback, unsigned long& number, std::string& error) const;
   const std::vector<std::string>& positionals() const { return positionals_; }
 
  private:
-  std::map<std::string, std::string> values_;
+  std::map<std::string, std::vector<std::string>> values_;
   std::vector<std::string> positionals_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "host/arguments.h"
 #include "host/host_environment.h"
+#include "host/message_inputs.h"
 #include "host/plugin_api.h"
 
 namespace trellisk::host {
@@ -29,7 +30,17 @@ struct Command {
   const char* help;
   std::vector<OptionSpec> options;
   int (*run)(HostSession& session, const Arguments& arguments);
+  // Runs in a new, empty temporary data directory instead of --data.
+  bool freshDirectory = false;
 };
+
+// The messages named by the positional arguments (paths as given, resolved
+// against the directory the host was started in). Reports every path that
+// cannot be read on standard error and returns false then.
+bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs);
+
+// The -j option: how many host threads call the plug-in at once.
+bool JobCount(const Arguments& arguments, unsigned& jobs);
 
 // Every command, in the order the help lists them.
 const std::vector<Command>& AllCommands();

@@ -5,9 +5,61 @@ namespace trellisk::host {
 int RunInfo(HostSession& session, const Arguments& arguments);
 int RunStart(HostSession& session, const Arguments& arguments);
 int RunSetup(HostSession& session, const Arguments& arguments);
+int RunScore(HostSession& session, const Arguments& arguments);
+int RunTrain(HostSession& session, const Arguments& arguments);
+int RunStats(HostSession& session, const Arguments& arguments);
+int RunMacro(HostSession& session, const Arguments& arguments);
+int RunEval(HostSession& session, const Arguments& arguments);
+
+namespace {
+
+const OptionSpec kJobs{"jobs", true, 'j'};
+
+}  // namespace
 
 const std::vector<Command>& AllCommands() {
   static const std::vector<Command> commands = {
+      {"score", "score messages: one line per message with its score, verdict and name",
+       "usage: trellisk-host [global options] score [-j N] PATH...\n"
+       "Starts the plug-in, asks it for the spam score of every message and stops it.\n"
+       "Each line shows the score (0 ham .. 100 spam), SPAM or HAM by the host's junk\n"
+       "threshold, and the message's name. PATH is a message file, an mbox file, a\n"
+       "Maildir folder or a directory of any of these.\n"
+       "  -j, --jobs N    call the plug-in from N host threads at once (default 1)\n"
+       "Exit status 1 when some input could not be read; the others are scored.\n",
+       {kJobs}, RunScore},
+      {"train", "train the plug-in with messages known to be spam or ham",
+       "usage: trellisk-host [global options] train --spam|--ham [-j N] PATH...\n"
+       "Starts the plug-in, hands it every message as the user's spam (or ham)\n"
+       "judgement, and stops it, which waits for the learning and saves it.\n"
+       "  --spam          the messages are spam\n"
+       "  --ham           the messages are ham (not spam)\n"
+       "  -j, --jobs N    call the plug-in from N host threads at once (default 1)\n",
+       {{"spam", false}, {"ham", false}, kJobs}, RunTrain},
+      {"eval", "measure accuracy: train on half of known mail, score the other half",
+       "usage: trellisk-host [global options] eval --spam PATH --ham PATH [options]\n"
+       "Runs a fresh plug-in in a new temporary data directory. Within each given\n"
+       "folder, in name order, the messages at even positions train the plug-in and\n"
+       "those at odd positions are scored. Prints false positives and negatives at the\n"
+       "host's junk threshold, the messages in an unsure band around it, and the ROC\n"
+       "area under the curve of the scores.\n"
+       "  --spam PATH         a folder of spam (may be given several times)\n"
+       "  --ham PATH          a folder of ham (may be given several times)\n"
+       "  --setting NAME=N    store a numeric plug-in setting first, e.g. Algorithm=3\n"
+       "  --unsure-band N     the unsure band is threshold-N .. threshold+N-1 (default 10)\n"
+       "  --list              print every scored message\n"
+       "  -j, --jobs N        call the plug-in from N host threads at once (default 1)\n",
+       {{"spam", true}, {"ham", true}, {"setting", true}, {"unsure-band", true}, {"list", false}, kJobs},
+       RunEval, true},
+      {"stats", "show the plug-in's statistics (the SPAMFILTERSTATISTIC macro)",
+       "usage: trellisk-host [global options] stats\n"
+       "Expands the statistics macro: messages learned, detections and corrections.\n",
+       {}, RunStats},
+      {"macro", "expand one of the plug-in's macros",
+       "usage: trellisk-host [global options] macro NAME\n"
+       "Expands the named macro (SPAMFILTERVERSION or SPAMFILTERSTATISTIC) through the\n"
+       "host's macro sink and prints the text.\n",
+       {}, RunMacro},
       {"info", "show the plug-in's name, version and macros",
        "usage: trellisk-host [global options] info\n"
        "Loads the plug-in and shows what it reports about itself, without starting it.\n",

@@ -1,6 +1,8 @@
 #include "host/host_environment.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <sstream>
 
@@ -42,7 +44,8 @@ std::string DefaultDataDirectory() {
 bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
   std::error_code failure;
   invocationDirectory_ = WithTrailingSlash(fs::current_path(failure).string());
-  const std::string requested = options.dataDirectory.empty() ? DefaultDataDirectory() : options.dataDirectory;
+  std::string requested = options.dataDirectory.empty() ? DefaultDataDirectory() : options.dataDirectory;
+  if (options.freshDirectory) requested = MakeTemporaryDirectory();
   fs::create_directories(requested, failure);
   const fs::path absolute = fs::absolute(requested, failure);
   if (failure || !fs::is_directory(absolute)) {
@@ -50,10 +53,11 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
     return false;
   }
   dataDirectory_ = WithTrailingSlash(absolute.lexically_normal().string());
-  if (!platform::EnvironmentVariable("TRELLISK_REGISTRY")) {
+  if (options.freshDirectory || !platform::EnvironmentVariable("TRELLISK_REGISTRY")) {
     platform::SetEnvironmentVariable("TRELLISK_REGISTRY", dataDirectory_ + "registry");
   }
   if (!WriteHostKey(error) || !WriteIniFile(options.junkThreshold, error)) return false;
+  ReadJunkThreshold();
   fs::current_path(dataDirectory_, failure);
   if (failure) {
     error = "cannot change to " + dataDirectory_;
@@ -65,6 +69,23 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
 std::string HostEnvironment::ResolveInput(const std::string& path) const {
   if (path.empty() || path[0] == '/') return path;
   return invocationDirectory_ + path;
+}
+
+void HostEnvironment::ReadJunkThreshold() {
+  std::ifstream ini(dataDirectory_ + kHostIniFileName);
+  for (std::string line; std::getline(ini, line);) {
+    if (line.rfind("JunkScore=", 0) == 0) junkThreshold_ = static_cast<uint32_t>(std::strtoul(line.c_str() + 10, nullptr, 10));
+  }
+}
+
+std::string MakeTemporaryDirectory() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path candidate = fs::temp_directory_path() / ("trellisk-host-" + std::to_string(random()));
+    std::error_code failure;
+    if (fs::create_directory(candidate, failure)) return candidate.string();
+  }
+  return (fs::temp_directory_path() / "trellisk-host").string();
 }
 
 bool HostEnvironment::WriteHostKey(std::string& error) {

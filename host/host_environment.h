@@ -18,6 +18,9 @@ namespace trellisk::host {
 struct HostOptions {
   // Empty: $XDG_DATA_HOME/trellisk, else ~/.local/share/trellisk.
   std::string dataDirectory;
+  // Use a new, empty temporary directory instead, with the registry in it
+  // whatever TRELLISK_REGISTRY says (for evaluations from scratch).
+  bool freshDirectory = false;
   // Written to tbplugin.ini as the junk threshold when given.
   std::optional<uint32_t> junkThreshold;
 };
@@ -33,14 +36,22 @@ class HostEnvironment {
   // A path given on the command line, made absolute against the directory
   // the host was started in (Prepare changes the current directory).
   std::string ResolveInput(const std::string& path) const;
+  // The host's junk threshold: the score from which it files a message as
+  // junk, as its tbplugin.ini says (90 when the file does not say).
+  uint32_t junkThreshold() const { return junkThreshold_; }
 
  private:
   bool WriteHostKey(std::string& error);
   bool WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error);
+  void ReadJunkThreshold();
 
   std::string dataDirectory_;
   std::string invocationDirectory_;
+  uint32_t junkThreshold_ = 90;
 };
+
+// A new empty directory under the system's temporary directory.
+std::string MakeTemporaryDirectory();
 
 // The default data directory.
 std::string DefaultDataDirectory();

@@ -92,6 +92,7 @@ int Run(const std::vector<std::string>& words) {
 
   HostOptions hostOptions;
   hostOptions.dataDirectory = global.Value("data").value_or("");
+  hostOptions.freshDirectory = command->freshDirectory;
   if (global.Has("junk-threshold")) {
     unsigned long threshold = 0;
     if (!global.Number("junk-threshold", 0, threshold, error)) return UsageError(error);

@@ -1,0 +1,87 @@
+// The commands that hand messages to the plug-in: scoring and training.
+#include <chrono>
+#include <cstdio>
+
+#include "host/batch_runner.h"
+#include "host/command.h"
+#include "host/message_table.h"
+
+namespace trellisk::host {
+
+bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs) {
+  for (const std::string& path : paths) inputs.Add(session.environment.ResolveInput(path), path);
+  for (const InputProblem& problem : inputs.problems()) {
+    std::fprintf(stderr, "trellisk-host: %s: %s\n", problem.path.c_str(), problem.reason.c_str());
+  }
+  return inputs.problems().empty();
+}
+
+bool JobCount(const Arguments& arguments, unsigned& jobs) {
+  unsigned long count = 1;
+  std::string error;
+  if (!arguments.Number("jobs", 1, count, error) || count == 0 || count > 256) {
+    std::fprintf(stderr, "trellisk-host: -j needs a number of threads from 1 to 256\n");
+    return false;
+  }
+  jobs = static_cast<unsigned>(count);
+  return true;
+}
+
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+int RunScore(HostSession& session, const Arguments& arguments) {
+  unsigned jobs = 1;
+  if (!JobCount(arguments, jobs)) return kExitUsage;
+  if (arguments.positionals().empty()) {
+    std::fprintf(stderr, "trellisk-host: score needs messages to score (see score --help)\n");
+    return kExitUsage;
+  }
+  MessageInputs inputs;
+  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
+  PluginApi& plugin = session.plugin;
+  const int threshold = static_cast<int>(session.environment.junkThreshold());
+  plugin.Initialize();
+  BatchRunner runner(inputs.messages(), jobs, "scoring");
+  const BatchResult result = runner.Run([&](size_t index, const std::string& message) {
+    HostedMessage hosted(message);
+    const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
+    char line[32];
+    std::snprintf(line, sizeof line, "%3d %-4s ", score, score >= threshold ? "SPAM" : "HAM");
+    return std::optional<std::string>(line + inputs.messages()[index].name);
+  });
+  plugin.Finalize();
+  return inputsReadable && result.unreadable == 0 ? kExitSuccess : kExitFailure;
+}
+
+int RunTrain(HostSession& session, const Arguments& arguments) {
+  unsigned jobs = 1;
+  if (!JobCount(arguments, jobs)) return kExitUsage;
+  const bool spam = arguments.Has("spam");
+  if (spam == arguments.Has("ham") || arguments.positionals().empty()) {
+    std::fprintf(stderr, "trellisk-host: train needs --spam or --ham and messages (see train --help)\n");
+    return kExitUsage;
+  }
+  MessageInputs inputs;
+  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
+  PluginApi& plugin = session.plugin;
+  const auto start = std::chrono::steady_clock::now();
+  plugin.Initialize();
+  BatchRunner runner(inputs.messages(), jobs, spam ? "training spam" : "training ham");
+  const BatchResult result = runner.Run([&](size_t, const std::string& message) {
+    HostedMessage hosted(message);
+    plugin.FeedSpam(hosted.handle(), spam ? 1 : 0, &MessageTable::ReadProperty);
+    return std::optional<std::string>();
+  });
+  plugin.Finalize();  // waits for the learning threads and saves
+  std::printf("trained %zu messages as %s in %.2f s\n", result.processed, spam ? "spam" : "ham",
+              SecondsSince(start));
+  return inputsReadable && result.unreadable == 0 ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace trellisk::host

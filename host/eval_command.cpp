@@ -1,0 +1,159 @@
+// The eval command: trains a fresh plug-in on one part of a set of known
+// spam and ham and scores the rest, to measure how well it separates them.
+#include <chrono>
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+
+#include "host/batch_runner.h"
+#include "host/command.h"
+#include "host/evaluation.h"
+#include "host/message_table.h"
+#include "platform/registry.h"
+
+namespace trellisk::host {
+namespace {
+
+struct LabelledMessages {
+  std::vector<MessageInput> messages;
+  std::vector<bool> isSpam;
+
+  void Add(const MessageInput& message, bool spam) {
+    messages.push_back(message);
+    isSpam.push_back(spam);
+  }
+};
+
+struct Split {
+  LabelledMessages train;
+  LabelledMessages test;
+};
+
+// Within each given folder, in name order, the messages at even positions
+// train and the ones at odd positions test.
+bool SplitInputs(HostSession& session, const Arguments& arguments, Split& split) {
+  bool readable = true;
+  for (const bool spam : {true, false}) {
+    for (const std::string& path : arguments.Values(spam ? "spam" : "ham")) {
+      MessageInputs inputs;
+      readable = CollectInputs(session, {path}, inputs) && readable;
+      for (size_t i = 0; i < inputs.messages().size(); ++i) {
+        (i % 2 == 0 ? split.train : split.test).Add(inputs.messages()[i], spam);
+      }
+    }
+  }
+  return readable;
+}
+
+// "NAME=VALUE" settings stored in the plug-in's registry key.
+bool StoreSettings(const std::vector<std::string>& settings) {
+  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
+  const std::unique_ptr<platform::RegistryKey> key =
+      registry->Create(platform::RegistryHive::LocalMachine, "Software\\Trellisk");
+  for (const std::string& setting : settings) {
+    const size_t equals = setting.find('=');
+    char* end = nullptr;
+    const unsigned long value = equals == std::string::npos ? 0 : std::strtoul(setting.c_str() + equals + 1, &end, 10);
+    if (equals == std::string::npos || equals == 0 || *end != '\0' || end == setting.c_str() + equals + 1) {
+      std::fprintf(stderr, "trellisk-host: --setting needs NAME=NUMBER, not \"%s\"\n", setting.c_str());
+      return false;
+    }
+    if (!key || !key->Write(setting.substr(0, equals), platform::RegistryValue::Dword(static_cast<uint32_t>(value)))) {
+      std::fprintf(stderr, "trellisk-host: cannot store the setting %s\n", setting.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+size_t CountSpam(const LabelledMessages& messages) {
+  size_t spam = 0;
+  for (bool isSpam : messages.isSpam) spam += isSpam ? 1 : 0;
+  return spam;
+}
+
+void PrintReport(const Evaluation& evaluation, int threshold, int band) {
+  const size_t ham = evaluation.hamCount();
+  const size_t spam = evaluation.spamCount();
+  const size_t falsePositives = evaluation.FalsePositives(threshold);
+  const size_t falseNegatives = evaluation.FalseNegatives(threshold);
+  std::printf("threshold %d: false positives %zu (%.2f%% of ham), false negatives %zu (%.2f%% of spam)\n",
+              threshold, falsePositives, ham ? 100.0 * falsePositives / ham : 0.0, falseNegatives,
+              spam ? 100.0 * falseNegatives / spam : 0.0);
+  const int low = std::max(threshold - band, 0);
+  const int high = std::min(threshold + band, Evaluation::kMaxScore + 1);
+  std::printf("unsure (scores %d..%d): %zu ham, %zu spam\n", low, high - 1, evaluation.HamBetween(low, high),
+              evaluation.SpamBetween(low, high));
+  std::printf("ROC AUC: %.5f\n", evaluation.RocArea());
+}
+
+}  // namespace
+
+int RunEval(HostSession& session, const Arguments& arguments) {
+  unsigned jobs = 1;
+  unsigned long band = 10;
+  std::string error;
+  if (!JobCount(arguments, jobs)) return kExitUsage;
+  if (!arguments.Number("unsure-band", 10, band, error)) {
+    std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  if (!arguments.Has("spam") || !arguments.Has("ham")) {
+    std::fprintf(stderr, "trellisk-host: eval needs --spam and --ham folders (see eval --help)\n");
+    return kExitUsage;
+  }
+  Split split;
+  const bool readable = SplitInputs(session, arguments, split);
+  PluginApi& plugin = session.plugin;
+  // The first start makes the plug-in's registry key, where the settings go.
+  plugin.Initialize();
+  plugin.Finalize();
+  if (!StoreSettings(arguments.Values("setting"))) return kExitUsage;
+
+  const auto trainStart = std::chrono::steady_clock::now();
+  plugin.Initialize();
+  BatchRunner trainer(split.train.messages, jobs, "training");
+  const BatchResult trained = trainer.Run([&](size_t index, const std::string& message) {
+    HostedMessage hosted(message);
+    plugin.FeedSpam(hosted.handle(), split.train.isSpam[index] ? 1 : 0, &MessageTable::ReadProperty);
+    return std::optional<std::string>();
+  });
+  plugin.Finalize();
+  std::printf("data: %s\ntrained %zu spam and %zu ham in %.2f s\n", session.environment.dataDirectory().c_str(),
+              CountSpam(split.train), split.train.messages.size() - CountSpam(split.train), SecondsSince(trainStart));
+
+  const int threshold = static_cast<int>(session.environment.junkThreshold());
+  const bool list = arguments.Has("list");
+  Evaluation evaluation;
+  std::mutex evaluationMutex;
+  const auto testStart = std::chrono::steady_clock::now();
+  plugin.Initialize();
+  BatchRunner tester(split.test.messages, jobs, "scoring");
+  const BatchResult tested = tester.Run([&](size_t index, const std::string& message) {
+    HostedMessage hosted(message);
+    const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
+    const bool spam = split.test.isSpam[index];
+    {
+      std::lock_guard<std::mutex> lock(evaluationMutex);
+      evaluation.Add(score, spam);
+    }
+    if (!list) return std::optional<std::string>();
+    char line[48];
+    std::snprintf(line, sizeof line, "%3d %-4s %-4s ", score, score >= threshold ? "SPAM" : "HAM",
+                  spam ? "spam" : "ham");
+    return std::optional<std::string>(line + split.test.messages[index].name);
+  });
+  plugin.Finalize();
+  std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),
+              SecondsSince(testStart));
+  PrintReport(evaluation, threshold, static_cast<int>(band));
+  const bool complete = readable && trained.unreadable == 0 && tested.unreadable == 0;
+  return complete ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace trellisk::host

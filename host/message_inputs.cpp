@@ -1,0 +1,162 @@
+#include "host/message_inputs.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace trellisk::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+// An mbox postmark: "From " , the envelope sender, then a date that starts
+// with a weekday and a month ("From a@b Thu Aug 22 13:17:22 2002").
+const std::regex& PostmarkPattern() {
+  static const std::regex pattern(
+      R"(From \S+ +(Mon|Tue|Wed|Thu|Fri|Sat|Sun) +(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) .*)");
+  return pattern;
+}
+
+bool IsPostmark(std::string_view line) {
+  if (line.size() < 5 || line.compare(0, 5, "From ") != 0) return false;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return std::regex_match(line.begin(), line.end(), PostmarkPattern());
+}
+
+bool IsMaildir(const fs::path& directory) {
+  std::error_code ignored;
+  return fs::is_directory(directory / "cur", ignored) && fs::is_directory(directory / "new", ignored);
+}
+
+std::vector<fs::path> SortedEntries(const fs::path& directory, std::error_code& error) {
+  std::vector<fs::path> entries;
+  for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+    entries.push_back(it->path());
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  if (file.bad()) return std::nullopt;
+  return bytes.str();
+}
+
+// Reads only the first line, to tell an mbox file from a message file
+// without reading every message file twice.
+bool StartsWithPostmark(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  return std::getline(file, line) && IsPostmark(line);
+}
+
+}  // namespace
+
+std::optional<std::vector<std::pair<size_t, size_t>>> SplitMbox(const std::string& text) {
+  std::vector<size_t> postmarks;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find('\n', start);
+    const size_t lineEnd = end == std::string::npos ? text.size() : end;
+    const bool afterBlankLine = start == 0 || (start >= 2 && text.compare(start - 2, 2, "\n\n") == 0) ||
+                                (start >= 3 && text.compare(start - 3, 3, "\n\r\n") == 0);
+    if (afterBlankLine && IsPostmark(std::string_view(text).substr(start, lineEnd - start))) {
+      postmarks.push_back(start);
+    }
+    start = lineEnd + 1;
+  }
+  if (postmarks.size() < 2 || postmarks.front() != 0) return std::nullopt;
+  std::vector<std::pair<size_t, size_t>> messages;
+  for (size_t i = 0; i < postmarks.size(); ++i) {
+    const size_t bodyStart = std::min(text.size(), text.find('\n', postmarks[i]) + 1);
+    const size_t next = i + 1 < postmarks.size() ? postmarks[i + 1] : text.size();
+    messages.emplace_back(bodyStart, next - bodyStart);
+  }
+  return messages;
+}
+
+void MessageInputs::Add(const std::string& path, const std::string& displayName) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::exists(status)) {
+    problems_.push_back({displayName, "no such file or directory"});
+  } else if (fs::is_directory(status)) {
+    AddDirectory(path, displayName);
+  } else {
+    AddFile(path, displayName);
+  }
+}
+
+void MessageInputs::AddDirectory(const std::string& path, const std::string& displayName) {
+  const fs::path directory(path);
+  std::vector<fs::path> folders{directory};
+  if (IsMaildir(directory)) folders = {directory / "cur", directory / "new"};
+  for (const fs::path& folder : folders) {
+    std::error_code error;
+    const std::vector<fs::path> entries = SortedEntries(folder, error);
+    if (error) {
+      problems_.push_back({folder.string(), error.message()});
+      continue;
+    }
+    for (const fs::path& entry : entries) {
+      const std::string name = (fs::path(displayName) / fs::relative(entry, directory)).string();
+      if (fs::is_directory(entry, error)) {
+        AddDirectory(entry.string(), name);
+      } else if (fs::is_regular_file(entry, error)) {
+        AddFile(entry.string(), name);
+      }
+    }
+  }
+}
+
+void MessageInputs::AddFile(const std::string& path, const std::string& displayName) {
+  if (!StartsWithPostmark(path)) {
+    messages_.push_back({displayName, path, 0, std::nullopt});
+    return;
+  }
+  const std::optional<std::string> text = ReadWholeFile(path);
+  if (!text) {
+    problems_.push_back({displayName, "cannot be read"});
+    return;
+  }
+  const auto mbox = SplitMbox(*text);
+  if (!mbox) {
+    messages_.push_back({displayName, path, 0, std::nullopt});
+    return;
+  }
+  for (size_t i = 0; i < mbox->size(); ++i) {
+    const auto [offset, length] = (*mbox)[i];
+    messages_.push_back({displayName + "#" + std::to_string(i + 1), path, offset, length});
+  }
+}
+
+std::optional<std::string> LoadMessage(const MessageInput& input, std::string& error) {
+  std::ifstream file(input.path, std::ios::binary);
+  if (!file) {
+    error = "cannot be read";
+    return std::nullopt;
+  }
+  std::string bytes;
+  if (!input.length) {
+    std::ostringstream whole;
+    whole << file.rdbuf();
+    bytes = whole.str();
+  } else {
+    bytes.resize(*input.length);
+    file.seekg(static_cast<std::streamoff>(input.offset));
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
+  }
+  if (file.bad()) {
+    error = "read error";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+}  // namespace trellisk::host
