@@ -128,7 +128,8 @@ std::vector<uint8_t> ReadHexList(std::string_view text, bool lineEnded) {
 RegistryValue ReadTypedHex(std::string_view data, bool lineEnded) {
   const size_t close = data.find("):");
   if (close == std::string_view::npos) throw ParseFailure{"malformed hex( type"};
-  const std::optional<uint32_t> type = ParseHexNumber(data.substr(kTypedHexPrefix.size(), close - kTypedHexPrefix.size()), 8);
+  const std::string_view number = data.substr(kTypedHexPrefix.size(), close - kTypedHexPrefix.size());
+  const std::optional<uint32_t> type = ParseHexNumber(number, 8);
   if (!type) throw ParseFailure{"malformed hex( type"};
   return {*type, ReadHexList(data.substr(close + 2), lineEnded)};
 }
@@ -194,10 +195,11 @@ class Parser {
   void ReadSection(std::string_view line) {
     if (line.size() < 2 || line.back() != ']') throw ParseFailure{"unterminated section"};
     const std::string_view path = line.substr(1, line.size() - 2);
-    if (!StartsWithIgnoreCase(path, hiveName_)) throw ParseFailure{"section outside " + std::string(hiveName_)};
+    const ParseFailure outside{"section outside " + std::string(hiveName_)};
+    if (!StartsWithIgnoreCase(path, hiveName_)) throw outside;
     std::string_view keyPath = path.substr(hiveName_.size());
     if (!keyPath.empty()) {
-      if (keyPath.front() != '\\' || keyPath.size() == 1) throw ParseFailure{"section outside " + std::string(hiveName_)};
+      if (keyPath.front() != '\\' || keyPath.size() == 1) throw outside;
       keyPath.remove_prefix(1);
     }
     const auto names = SplitRegistryPath(keyPath);
