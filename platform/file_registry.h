@@ -1,7 +1,8 @@
 // FileRegistry: the Registry kept in two REGEDIT4 files in one directory,
 // HKEY_LOCAL_MACHINE.reg and HKEY_CURRENT_USER.reg (see hive_file.h for how
 // they are written safely and shared between processes). Every read sees
-// the latest file; every change replaces its hive file before it returns.
+// the latest file; every change is committed to its hive file before it
+// returns, and a write of the data a value already holds changes nothing.
 //
 // A key object remembers its path, not the key itself: when the file has
 // lost the key meanwhile (another program rewrote it, or it was set aside

@@ -9,11 +9,14 @@
 //   D/HKEY_LOCAL_MACHINE.reg.tmp    the next hive while it is being written
 //   D/HKEY_LOCAL_MACHINE.reg.corrupt-<unix time>
 //                                   a damaged hive, set aside and kept
+//                                   ("-2", "-3" ... added when that name
+//                                   is taken)
 //
 // A change takes the lock, reads the current file, applies the change,
 // writes and fsyncs the temporary file, renames it over the hive and fsyncs
 // the directory; so writers in different processes never lose each other's
-// values. Reads take no lock. The parsed hive is cached under the file's
+// values. Reads take no lock (only a reader that finds damage takes it, to
+// set the file aside). The parsed hive is cached under the file's
 // identity (device, inode, size, modification time); a file modified within
 // the last two seconds of the moment it was read is read again each time,
 // because a later file could reuse the inode with the same size within one
