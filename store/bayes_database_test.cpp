@@ -157,6 +157,18 @@ TEST_F(BayesDatabaseTest, SavesTheExampleFile) {
   EXPECT_FALSE(FileExists(dir_.File("database.tmp")));
 }
 
+TEST_F(BayesDatabaseTest, LoadsTheExampleFile) {
+  StoreFile(Lines({"100003", "1", "1", "free", "1", "0", "meeting", "0", "1"}));
+  ASSERT_TRUE(db_.Load());
+  EXPECT_EQ(db_.SlotCount(), 100003u);
+  EXPECT_EQ(db_.EntryCount(), 2u);
+  EXPECT_EQ(db_.spamMessages, 1u);
+  EXPECT_EQ(db_.hamMessages, 1u);
+  EXPECT_EQ(Find("free"), (Counts{1, 0}));
+  EXPECT_EQ(Find("meeting"), (Counts{0, 1}));
+  EXPECT_FALSE(db_.IsModified());
+}
+
 TEST_F(BayesDatabaseTest, ASavedDatabaseLoadsWithEveryWordAndBothTotals) {
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(db_.AddSpam("word" + std::to_string(i), static_cast<uint32_t>(i + 1)));
   ASSERT_TRUE(db_.AddHam("ham", 7));

@@ -5,40 +5,34 @@
 namespace trellisk {
 namespace {
 
-// Trial division needs divisors up to the square root of the largest
-// candidate (about 15 million), so the primes below 4000 suffice.
-constexpr uint32_t kDivisorLimit = 4000;
-
-constexpr bool IsPrimeBySmallDivisors(uint32_t n) {
-  if (n < 2) return false;
-  for (uint32_t d = 2; d * d <= n; d += (d == 2 ? 1 : 2)) {
-    if (n % d == 0) return false;
+// a^e mod m; the products of two residues below 2^32 fit in 64 bits.
+constexpr uint64_t PowMod(uint64_t a, uint32_t e, uint32_t m) {
+  uint64_t result = 1;
+  for (a %= m; e != 0; e >>= 1, a = a * a % m) {
+    if (e & 1) result = result * a % m;
   }
-  return true;
+  return result;
 }
 
-constexpr size_t CountSmallPrimes() {
-  size_t count = 0;
-  for (uint32_t n = 2; n < kDivisorLimit; ++n) count += IsPrimeBySmallDivisors(n) ? 1 : 0;
-  return count;
-}
-
-constexpr auto MakeSmallPrimes() {
-  std::array<uint32_t, CountSmallPrimes()> primes{};
-  size_t next = 0;
-  for (uint32_t n = 2; n < kDivisorLimit; ++n) {
-    if (IsPrimeBySmallDivisors(n)) primes[next++] = n;
-  }
-  return primes;
-}
-
-constexpr auto kSmallPrimes = MakeSmallPrimes();
-
+// Miller-Rabin with the bases 2, 7 and 61, which is exact for every number
+// below 4759123141 (Jaeschke); cheap enough for the compiler to run on every
+// candidate, which trial division is not under instrumented builds.
 constexpr bool IsPrime(uint32_t n) {
-  if (n < 2) return false;
-  for (uint32_t p : kSmallPrimes) {
-    if (p * p > n) return true;
+  for (const uint32_t p : {2u, 3u, 5u, 7u, 11u, 13u, 17u, 19u, 23u, 29u, 31u, 37u, 41u, 43u, 47u, 53u, 59u, 61u}) {
     if (n % p == 0) return n == p;
+  }
+  if (n < 2) return false;
+  uint32_t odd = n - 1;
+  int twos = 0;
+  for (; odd % 2 == 0; odd /= 2) ++twos;
+  for (const uint32_t base : {2u, 7u, 61u}) {
+    uint64_t x = PowMod(base, odd, n);
+    bool passes = x == 1 || x == n - 1;
+    for (int r = 1; r < twos && !passes; ++r) {
+      x = x * x % n;
+      passes = x == n - 1;
+    }
+    if (!passes) return false;
   }
   return true;
 }
@@ -65,6 +59,7 @@ constexpr std::array<uint32_t, kSizePrimeCount> MakeSizePrimes() {
 constexpr std::array<uint32_t, kSizePrimeCount> kSizePrimes = MakeSizePrimes();
 
 static_assert(RoundNumber(kSizePrimeCount - 1) == 14990000, "the round numbers end at 14990000");
+static_assert(!IsPrime(1) && IsPrime(2) && IsPrime(61) && !IsPrime(3215031751u), "a strong pseudoprime to 2, 3, 5, 7");
 static_assert(kSizePrimes[0] == 101 && kSizePrimes[9] == 1009 && kSizePrimes[11] == 3001);
 static_assert(kSizePrimes[27] == 100003, "entry 27 is the word database's initial size");
 static_assert(kSizePrimes[kSizePrimeCount - 1] == 14990011, "the last entry");
