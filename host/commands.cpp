@@ -42,14 +42,13 @@ const std::vector<Command>& AllCommands() {
        "folder, in name order, the messages at even positions train the plug-in and\n"
        "those at odd positions are scored. Prints false positives and negatives at the\n"
        "host's junk threshold, the messages in an unsure band around it, and the ROC\n"
-       "area under the curve of the scores.\n"
+       "area under the curve of the scores. Settings to try go in the global --setting.\n"
        "  --spam PATH         a folder of spam (may be given several times)\n"
        "  --ham PATH          a folder of ham (may be given several times)\n"
-       "  --setting NAME=N    store a numeric plug-in setting first, e.g. Algorithm=3\n"
        "  --unsure-band N     the unsure band is threshold-N .. threshold+N-1 (default 10)\n"
        "  --list              print every scored message\n"
        "  -j, --jobs N        call the plug-in from N host threads at once (default 1)\n",
-       {{"spam", true}, {"ham", true}, {"setting", true}, {"unsure-band", true}, {"list", false}, kJobs},
+       {{"spam", true}, {"ham", true}, {"unsure-band", true}, {"list", false}, kJobs},
        RunEval, true},
       {"stats", "show the plug-in's statistics (the SPAMFILTERSTATISTIC macro)",
        "usage: trellisk-host [global options] stats\n"

@@ -10,7 +10,6 @@
 #include "host/command.h"
 #include "host/evaluation.h"
 #include "host/message_table.h"
-#include "platform/registry.h"
 
 namespace trellisk::host {
 namespace {
@@ -44,27 +43,6 @@ bool SplitInputs(HostSession& session, const Arguments& arguments, Split& split)
     }
   }
   return readable;
-}
-
-// "NAME=VALUE" settings stored in the plug-in's registry key.
-bool StoreSettings(const std::vector<std::string>& settings) {
-  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
-  const std::unique_ptr<platform::RegistryKey> key =
-      registry->Create(platform::RegistryHive::LocalMachine, "Software\\Trellisk");
-  for (const std::string& setting : settings) {
-    const size_t equals = setting.find('=');
-    char* end = nullptr;
-    const unsigned long value = equals == std::string::npos ? 0 : std::strtoul(setting.c_str() + equals + 1, &end, 10);
-    if (equals == std::string::npos || equals == 0 || *end != '\0' || end == setting.c_str() + equals + 1) {
-      std::fprintf(stderr, "trellisk-host: --setting needs NAME=NUMBER, not \"%s\"\n", setting.c_str());
-      return false;
-    }
-    if (!key || !key->Write(setting.substr(0, equals), platform::RegistryValue::Dword(static_cast<uint32_t>(value)))) {
-      std::fprintf(stderr, "trellisk-host: cannot store the setting %s\n", setting.c_str());
-      return false;
-    }
-  }
-  return true;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -110,11 +88,6 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   Split split;
   const bool readable = SplitInputs(session, arguments, split);
   PluginApi& plugin = session.plugin;
-  // The first start makes the plug-in's registry key, where the settings go.
-  plugin.Initialize();
-  plugin.Finalize();
-  if (!StoreSettings(arguments.Values("setting"))) return kExitUsage;
-
   const auto trainStart = std::chrono::steady_clock::now();
   plugin.Initialize();
   BatchRunner trainer(split.train.messages, jobs, "training");

@@ -16,6 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint32_t kDefaultJunkThreshold = 90;
+constexpr const char* kPluginSettingsKey = "Software\\Trellisk";
+constexpr const char* kPluginStatisticsKey = "Software\\Trellisk\\Statistics";
 
 std::string WithTrailingSlash(std::string path) {
   if (path.empty() || path.back() != '/') path += '/';
@@ -57,6 +59,7 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
     platform::SetEnvironmentVariable("TRELLISK_REGISTRY", dataDirectory_ + "registry");
   }
   if (!WriteHostKey(error) || !WriteIniFile(options.junkThreshold, error)) return false;
+  if (!options.settings.empty() && !WritePluginSettings(options.settings, error)) return false;
   ReadJunkThreshold();
   fs::current_path(dataDirectory_, failure);
   if (failure) {
@@ -98,6 +101,34 @@ bool HostEnvironment::WriteHostKey(std::string& error) {
                        key->Write("Working Directory", platform::RegistryValue::String(dataDirectory_));
   if (!written) error = "cannot write the host's registry key. " + problems;
   return written;
+}
+
+bool ParseSetting(const std::string& text, std::pair<std::string, uint32_t>& setting) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) return false;
+  const std::string number = text.substr(equals + 1);
+  if (number.size() > 10 || number.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long value = std::stoull(number);
+  if (value > UINT32_MAX) return false;
+  setting = {text.substr(0, equals), static_cast<uint32_t>(value)};
+  return true;
+}
+
+bool HostEnvironment::WritePluginSettings(const std::vector<std::pair<std::string, uint32_t>>& settings,
+                                          std::string& error) {
+  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
+  // With the statistics key in place the plug-in reads its settings as
+  // left by an earlier run.
+  const bool keys = registry->Create(platform::RegistryHive::LocalMachine, kPluginStatisticsKey) != nullptr;
+  const std::unique_ptr<platform::RegistryKey> key =
+      registry->Create(platform::RegistryHive::LocalMachine, kPluginSettingsKey);
+  for (const auto& [name, value] : settings) {
+    if (!keys || !key || !key->Write(name, platform::RegistryValue::Dword(value))) {
+      error = "cannot store the setting " + name;
+      return false;
+    }
+  }
+  return true;
 }
 
 bool HostEnvironment::WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error) {

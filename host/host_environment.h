@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace trellisk::host {
 
@@ -23,7 +25,13 @@ struct HostOptions {
   bool freshDirectory = false;
   // Written to tbplugin.ini as the junk threshold when given.
   std::optional<uint32_t> junkThreshold;
+  // Numeric plug-in settings stored in its registry key before it starts,
+  // as if the user had set them in an earlier run.
+  std::vector<std::pair<std::string, uint32_t>> settings;
 };
+
+// Reads "NAME=NUMBER"; false when the text has another form.
+bool ParseSetting(const std::string& text, std::pair<std::string, uint32_t>& setting);
 
 class HostEnvironment {
  public:
@@ -42,6 +50,7 @@ class HostEnvironment {
 
  private:
   bool WriteHostKey(std::string& error);
+  bool WritePluginSettings(const std::vector<std::pair<std::string, uint32_t>>& settings, std::string& error);
   bool WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error);
   void ReadJunkThreshold();
 

@@ -22,10 +22,12 @@ const char* const kGlobalHelp =
     "                        unless TRELLISK_REGISTRY names another directory\n"
     "  --plugin FILE         the plug-in library (default: trellisk.tbp beside this program)\n"
     "  --junk-threshold N    write N as the host's junk threshold into tbplugin.ini\n"
+    "  --setting NAME=N      store a numeric plug-in setting (registry value) before the\n"
+    "                        plug-in starts, e.g. --setting Algorithm=3; may be repeated\n"
     "  -h, --help            show this help; COMMAND --help shows a command's help\n";
 
 const std::vector<OptionSpec> kGlobalOptions = {
-    {"data", true}, {"plugin", true}, {"junk-threshold", true}, {"help", false, 'h'}};
+    {"data", true}, {"plugin", true}, {"junk-threshold", true}, {"setting", true}, {"help", false, 'h'}};
 
 void PrintCommands() {
   std::printf("%s\ncommands:\n", kGlobalHelp);
@@ -55,7 +57,8 @@ size_t CommandPosition(const std::vector<std::string>& words) {
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     if (word.empty() || word[0] != '-') return i;
-    const bool takesValue = (word == "--data" || word == "--plugin" || word == "--junk-threshold");
+    const bool takesValue =
+        (word == "--data" || word == "--plugin" || word == "--junk-threshold" || word == "--setting");
     if (takesValue) ++i;
   }
   return words.size();
@@ -97,6 +100,11 @@ int Run(const std::vector<std::string>& words) {
     unsigned long threshold = 0;
     if (!global.Number("junk-threshold", 0, threshold, error)) return UsageError(error);
     hostOptions.junkThreshold = static_cast<uint32_t>(threshold);
+  }
+  for (const std::string& text : global.Values("setting")) {
+    std::pair<std::string, uint32_t> setting;
+    if (!ParseSetting(text, setting)) return UsageError("--setting needs NAME=NUMBER, not \"" + text + "\"");
+    hostOptions.settings.push_back(setting);
   }
   HostEnvironment environment;
   if (!environment.Prepare(hostOptions, error)) {
