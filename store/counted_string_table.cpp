@@ -237,7 +237,8 @@ bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
     uint32_t probe = entry.hash;
     bool placed = false;
     for (int n = 0; n < kMaxProbes && !placed; ++n, probe = NextProbe(probe)) {
-      Slot& target = fresh[probe % newSlotCount];  // the new size's reciprocal is not installed yet
+      // Plain division: slotReciprocal_ still belongs to the old size.
+      Slot& target = fresh[probe % newSlotCount];
       if (target.offset == kEmptySlot) {
         target = entry;
         placed = true;
@@ -277,30 +278,13 @@ bool CountedStringTable::Remove(std::string_view key) {
 bool CountedStringTable::Decrease(std::string_view key, uint32_t subFirst, uint32_t subSecond) {
   uint32_t slot;
   if (!FindSlot(key, slot)) return false;
+  if (subFirst == 0 && subSecond == 0) return true;
   const uint32_t offset = slots_[slot].offset;
-  bool removed = false;
-  if (subFirst != 0) {
-    if (First(offset) > subFirst) {
-      SetFirst(offset, First(offset) - subFirst);
-    } else if (Second(offset) == 0 && subSecond == 0) {
-      removed = true;
-    } else {
-      SetFirst(offset, 0);
-    }
-  }
-  if (subSecond != 0 && !removed) {
-    if (Second(offset) > subSecond) {
-      SetSecond(offset, Second(offset) - subSecond);
-    } else if (First(offset) == 0 && subFirst == 0) {
-      removed = true;
-    } else {
-      SetSecond(offset, 0);
-    }
-  }
-  // Subtracting from both counters at once can bring both to zero; such an
-  // entry would be a record that a reader takes for the end of the data.
-  if (!removed && (subFirst != 0 || subSecond != 0) && First(offset) == 0 && Second(offset) == 0) removed = true;
-  if (removed) RemoveAt(slot);
+  SetFirst(offset, First(offset) > subFirst ? First(offset) - subFirst : 0);
+  SetSecond(offset, Second(offset) > subSecond ? Second(offset) - subSecond : 0);
+  // An entry left with two zero counters would be a record that a reader of
+  // the word database takes for the end of the data, so it goes.
+  if (First(offset) == 0 && Second(offset) == 0) RemoveAt(slot);
   return true;
 }
 

@@ -312,6 +312,7 @@ TEST_F(TableTest, DecreaseNeverGoesBelowZeroAndDropsEntriesThatReachZero) {
       {{4, 4}, {1, 1}, Counters{3, 3}},
       {{1, 1}, {1, 1}, std::nullopt},
       {{3, 3}, {0, 0}, Counters{3, 3}},
+      {{0, 0}, {1, 0}, std::nullopt},
   };
   int n = 0;
   for (const DecreaseCase& c : cases) {

@@ -3,6 +3,7 @@
 // last completed save (or of the save it was just completing).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>

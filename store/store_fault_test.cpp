@@ -3,6 +3,7 @@
 // it, and keep the changes unsaved so a later save can write them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "store/bayes_database.h"
