@@ -1,4 +1,4 @@
-// CleaningSteps names the parser steps whose rules are written as repeated
+// CleaningSteps names the parser steps that are defined by repeated
 // searches or pairwise comparisons: the HTML cleaning of html_cleaner.h and
 // the doublet merge of tokenizer.h. The parser uses the linear
 // implementations; the test suite installs the literal algorithms instead

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -516,7 +517,7 @@ void RemoveHTMLTags(std::string& text) {
 void RegexReplace(std::string& text, std::string_view pattern, std::string_view format) {
   if (format.size() > pattern.size()) return;
   // Callers use a handful of fixed patterns; each thread compiles each once.
-  thread_local std::vector<std::pair<std::string, boost::regex>> compiled;
+  thread_local std::deque<std::pair<std::string, boost::regex>> compiled;
   auto known = std::find_if(compiled.begin(), compiled.end(), [&](const auto& entry) { return entry.first == pattern; });
   if (known == compiled.end()) {
     compiled.emplace_back(std::string(pattern), CompilePattern(pattern, RegexCase::kSensitive));

@@ -1,9 +1,9 @@
-// The regular expressions of the mail parser, exactly as the parser's rules
-// state them (Perl syntax; \xE4, \xFC and \xF6 are the Latin-1 letters a, u
-// and o with diaeresis). The parser matches them with the hand-written,
-// linear matchers of encoded_word.h, address_match.h, html_cleaner.cpp and
-// relay_scan.cpp; the test suite checks each matcher against Boost.Regex
-// compiled from these texts (see regex_oracle.h).
+// The regular expressions of the mail parser, with the exact texts that
+// define its matching (Perl syntax; \xE4, \xFC and \xF6 are the Latin-1
+// letters a, u and o with diaeresis). The parser matches them with the
+// hand-written, linear matchers of header_decoder.h, address_match.h,
+// relay_scan.h and html_cleaner.cpp; the test suite checks each matcher
+// against Boost.Regex compiled from these texts (parser/testing/).
 //
 // Constants only; thread-safe.
 #pragma once

@@ -1,6 +1,8 @@
 #include "parser/testing/literal_steps.h"
 
 #include <boost/regex.hpp>
+#include <deque>
+#include <tuple>
 
 #include "parser/html_cleaner.h"
 #include "parser/patterns.h"
@@ -17,8 +19,9 @@ using Iterator = std::string_view::const_iterator;
 using Match = boost::match_results<Iterator>;
 
 const boost::regex& Pattern(std::string_view text, RegexCase regexCase) {
-  // One compiled expression per pattern text and case, made on first use.
-  static thread_local std::vector<std::tuple<std::string, RegexCase, boost::regex>> compiled;
+  // One compiled expression per pattern text and case, made on first use;
+  // a deque keeps the references handed out valid as it grows.
+  static thread_local std::deque<std::tuple<std::string, RegexCase, boost::regex>> compiled;
   for (const auto& [pattern, c, expression] : compiled) {
     if (pattern == text && c == regexCase) return expression;
   }

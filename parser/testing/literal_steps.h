@@ -1,7 +1,7 @@
 // The literal algorithms of the parser's cleaning steps, kept as oracles for
 // the linear implementations: every search is a Boost.Regex search with the
 // pattern texts of patterns.h, restarted from the beginning of the text after
-// each change exactly as the rules describe, and doublets are merged by
+// each change exactly as the algorithms are defined, and doublets are merged by
 // comparing every pair. Slow (quadratic) by design; tests only.
 //
 // Each compiled pattern is shared read-only; the functions are thread-safe
