@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "parser/testing/parser_harness.h"
+#include "tests/support/temp_directory.h"
 
 namespace trellisk {
 namespace {
@@ -272,6 +275,29 @@ TEST(MailParser, DecodedPartsGoToTheListsWithoutReset) {
   EXPECT_EQ(lists.resets, (std::vector<bool>{false}));
   EXPECT_EQ(parser.GetListResult().verdict, kBlacklisted);
   EXPECT_EQ(parser.GetListResult().matchedEntry, "evil");
+}
+
+}  // namespace
+}  // namespace trellisk
+
+namespace trellisk {
+namespace {
+
+void ThrowingParseHtml(std::string_view, Tokenizer&) { throw std::runtime_error("matcher gave up"); }
+
+TEST(MailParser, AFailingStepIsReportedAndTheParseGoesOn) {
+  ParserHarness harness;
+  trellisk::testing::TempDirectory directory;
+  const std::string logPath = directory.File("parser.log");
+  ASSERT_TRUE(harness.log.Open(logPath, true));
+  CleaningSteps steps = LinearCleaningSteps();
+  steps.parseHtml = &ThrowingParseHtml;
+  harness.Parse(Message({"Subject: before", "Content-Type: text/html", "", "<b>still</b> tokenized"}), false, nullptr,
+                &steps);
+  EXPECT_EQ(harness.Words(), (Words{"S*before", "still", "tokenized"}));
+  harness.log.Close();
+  EXPECT_EQ(trellisk::testing::ReadFileBytes(logPath),
+            harness.log.LoadText(kTextUnexpectedException) + " CMailParser::ParseHTML\n");
 }
 
 }  // namespace
