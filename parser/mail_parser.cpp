@@ -142,6 +142,7 @@ void CMailParser::ParseHeaderLine(Line line) {
   } else if (StartsWithIgnoreCase(text, "X-MAILER: ")) {
     tokenizer_.ParseLine(ValueOf(text), WordPrefix::kHeader);
   } else if (CheckContentType(line) || CheckTransferEncoding(line)) {
+    // The checks record kind, encoding and boundary themselves.
   } else if (StartsWithIgnoreCase(text, "BOUNDARY=")) {
     mail_.boundary = BoundaryFrom(text, kBoundaryLineValueStart);
     mail_.boundaryState = kAfterBoundary;

@@ -61,9 +61,6 @@ class Tokenizer {
   using DoubletMerger = void (*)(WordVector&);
   void SetDoubletMerger(DoubletMerger merger) { merger_ = merger ? merger : &MergeWordDoublets; }
 
-  const Settings& settings() const { return settings_; }
-  Log& log() { return log_; }
-
  private:
   void AddWord(std::string_view word, std::string_view trimSet);
   void AddPrefixedWord(std::string_view prefix, std::string_view word);
