@@ -302,3 +302,41 @@ TEST(MailParser, AFailingStepIsReportedAndTheParseGoesOn) {
 
 }  // namespace
 }  // namespace trellisk
+
+namespace trellisk {
+namespace {
+
+struct BoundaryCase {
+  const char* name;
+  std::string message;
+  std::string boundary;
+  BoundaryState state;
+};
+
+class BoundaryTable : public ::testing::TestWithParam<BoundaryCase> {};
+
+TEST_P(BoundaryTable, SetsTheBoundary) {
+  ParserHarness harness;
+  const ParsedMail& mail = harness.Parse(GetParam().message).mail();
+  EXPECT_EQ(mail.boundary, GetParam().boundary);
+  EXPECT_EQ(mail.boundaryState, GetParam().state);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MailParser, BoundaryTable,
+    ::testing::Values(
+        BoundaryCase{"QuotedOnTheContentTypeLineIsUpperCased",
+                     Message({"Content-Type: multipart/mixed; boundary=\"abc\"", ""}), "--ABC", kBeforeBoundary},
+        BoundaryCase{"QuotedOnALineOfItsOwn", Message({"Content-Type: multipart/mixed;", "\tboundary=\"abc\"", ""}),
+                     "--abc", kAfterBoundary},
+        BoundaryCase{"UnquotedLosesItsFirstAndLastBytes", Message({"Content-Type: multipart/mixed;", " boundary=abcd", ""}),
+                     "--bc", kAfterBoundary},
+        BoundaryCase{"TooShortGivesNone", Message({"Content-Type: multipart/mixed;", " boundary=a", ""}), "",
+                     kAfterBoundary},
+        BoundaryCase{"RedefinedInTheBody",
+                     Message({"Content-Type: multipart/mixed; boundary=\"a\"", "", "--a", "boundary=\"inner\""}),
+                     "--inner", kBeforeBoundary}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace trellisk
