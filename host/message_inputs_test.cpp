@@ -35,6 +35,14 @@ TEST(SplitMbox, SplitsAtPostmarksAfterBlankLines) {
   EXPECT_EQ(text.substr((*messages)[1].first, (*messages)[1].second), "Subject: b\n\nbody\n");
 }
 
+TEST(SplitMbox, OnlyRealPostmarksSeparate) {
+  const std::string text = std::string(kPostmarkA) + "a\n\nFrom me to you: hello\n\nFrom x Thu Foo 1\n\n" + kPostmarkB +
+                           "b\n";
+  const auto messages = SplitMbox(text);
+  ASSERT_TRUE(messages);
+  EXPECT_EQ(messages->size(), 2u);
+}
+
 TEST(SplitMbox, AFileWithOnePostmarkIsAMessage) {
   EXPECT_FALSE(SplitMbox(std::string(kPostmarkA) + "Subject: a\n\nbody\n"));
   EXPECT_FALSE(SplitMbox("Subject: a\n\n" + std::string(kPostmarkA) + "x\n\n" + kPostmarkB));
