@@ -121,6 +121,25 @@ TEST_F(ExportsTest, StartAndStopKeepSettingsInTheRegistryFiles) {
   EXPECT_NE(log.find("Settings loaded...\nWord Database loaded...\n"), std::string::npos) << log;
 }
 
+TEST_F(ExportsTest, ADamagedSettingsHiveIsSetAsideAndLogged) {
+  StartTwice();
+  plugin_->Finalize();
+  const std::string hive = dir_.File("registry/HKEY_LOCAL_MACHINE.reg");
+  testing::WriteFileBytes(hive, "this is not a registry file\n");
+  plugin_->Initialize();  // a first start again: nothing to read
+  plugin_->Finalize();
+  bool setAside = false;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.File("registry"))) {
+    if (entry.path().filename().string().rfind("HKEY_LOCAL_MACHINE.reg.corrupt-", 0) == 0) {
+      setAside = ReadFileBytes(entry.path().string()) == "this is not a registry file\n";
+    }
+  }
+  EXPECT_TRUE(setAside);
+  EXPECT_EQ(ReadFileBytes(hive).rfind("REGEDIT4", 0), 0u) << "a fresh hive replaces it";
+  const std::string log = ReadFileBytes(dir_.File("trellisk.log"));
+  EXPECT_NE(log.find("Registry hive file " + hive + " is damaged"), std::string::npos) << log;
+}
+
 TEST_F(ExportsTest, MacrosExpandIntoTheHostsSink) {
   StartTwice();
   int result = 0;
