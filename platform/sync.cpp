@@ -9,10 +9,10 @@ void RecursiveMutex::unlock() { mutex_.unlock(); }
 bool RecursiveMutex::try_lock() { return mutex_.try_lock(); }
 
 void ManualResetEvent::Set() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    set_ = true;
-  }
+  // Notified under the lock: a waiter may destroy the event as soon as it
+  // sees it set, so Set must not touch the event after releasing the lock.
+  std::lock_guard<std::mutex> lock(mutex_);
+  set_ = true;
   signalled_.notify_all();
 }
 

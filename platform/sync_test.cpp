@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -28,6 +29,16 @@ TEST(ManualResetEvent, StaysSignalledUntilReset) {
   EXPECT_TRUE(event.Wait());
   event.Reset();
   EXPECT_FALSE(event.Wait(0));
+}
+
+TEST(ManualResetEvent, TheWaiterMayDestroyTheEventOnceItIsSet) {
+  for (int round = 0; round < 200; ++round) {
+    auto event = std::make_unique<ManualResetEvent>();
+    std::thread setter([&target = *event] { target.Set(); });
+    event->Wait();
+    event.reset();
+    setter.join();
+  }
 }
 
 TEST(ManualResetEvent, WakesAWaiterOnADetachedThread) {
