@@ -111,7 +111,7 @@ void MessageInputs::AddDirectory(const std::string& path, const std::string& dis
       continue;
     }
     for (const fs::path& entry : entries) {
-      const std::string name = (fs::path(displayName) / fs::relative(entry, directory)).string();
+      const std::string name = (fs::path(displayName) / entry.lexically_relative(directory)).string();
       if (fs::is_directory(entry, error)) {
         AddDirectory(entry.string(), name);
       } else if (fs::is_regular_file(entry, error)) {
