@@ -27,6 +27,15 @@ using host::MessageTable;
 using host::PluginApi;
 using testing::ReadFileBytes;
 
+std::string Mail(int n, bool spam) {
+  const std::string id = std::to_string(n) + (spam ? "@spam.test" : "@ham.test");
+  const std::string body = spam ? "Cheap pills viagra casino winner money offer " + std::to_string(n % 7)
+                                 : "Meeting agenda project review tomorrow notes " + std::to_string(n % 5);
+  return "From: " + std::string(spam ? "promo@deals.example" : "colleague@work.example") +
+         "\r\nSubject: " + (spam ? "Amazing offer" : "Project meeting") + "\r\nMessage-ID: <" + id +
+         ">\r\n\r\n" + body + "\r\n";
+}
+
 class ExportsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,6 +81,13 @@ class ExportsTest : public ::testing::Test {
     HostedMessage message(text);
     EXPECT_EQ(plugin_->FeedSpam(message.handle(), spam, &MessageTable::ReadProperty), 0);
   }
+  // Trains messages 0 .. count-1 as spam and as ham.
+  void TrainPairs(int count) {
+    for (int n = 0; n < count; ++n) {
+      Train(Mail(n, true), true);
+      Train(Mail(n, false), false);
+    }
+  }
   std::string Macro(const char* name, int* result = nullptr) {
     CollectingMacroSink sink;
     const int number = plugin_->ExecMacro(name, 1, sink.sink(), nullptr);
@@ -83,15 +99,6 @@ class ExportsTest : public ::testing::Test {
   std::filesystem::path previousDirectory_;
   std::unique_ptr<PluginApi> plugin_;
 };
-
-std::string Mail(int n, bool spam) {
-  const std::string id = std::to_string(n) + (spam ? "@spam.test" : "@ham.test");
-  const std::string body = spam ? "Cheap pills viagra casino winner money offer " + std::to_string(n % 7)
-                                 : "Meeting agenda project review tomorrow notes " + std::to_string(n % 5);
-  return "From: " + std::string(spam ? "promo@deals.example" : "colleague@work.example") +
-         "\r\nSubject: " + (spam ? "Amazing offer" : "Project meeting") + "\r\nMessage-ID: <" + id +
-         ">\r\n\r\n" + body + "\r\n";
-}
 
 TEST_F(ExportsTest, IdentityExports) {
   char buffer[64];
@@ -159,10 +166,7 @@ TEST_F(ExportsTest, MacrosExpandIntoTheHostsSink) {
 
 TEST_F(ExportsTest, TrainedFilterSeparatesSpamFromHam) {
   StartTwice();
-  for (int n = 0; n < 30; ++n) {
-    Train(Mail(n, true), true);
-    Train(Mail(n, false), false);
-  }
+  TrainPairs(30);
   Settle();
   EXPECT_GE(Score(Mail(100, true)), 90);
   EXPECT_LE(Score(Mail(100, false)), 10);
@@ -174,10 +178,7 @@ TEST_F(ExportsTest, TrainedFilterSeparatesSpamFromHam) {
 
 TEST_F(ExportsTest, CorrectionsCountAsFalseDetections) {
   StartTwice();
-  for (int n = 0; n < 10; ++n) {
-    Train(Mail(n, true), true);
-    Train(Mail(n, false), false);
-  }
+  TrainPairs(10);
   Train(Mail(3, true), false);  // learned as spam, corrected to ham
   Settle();
   const std::string statistic = Macro("SPAMFILTERSTATISTIC");
@@ -199,10 +200,7 @@ TEST_F(ExportsTest, ExportsAreSafeBeforeStartAndAfterStop) {
 // counted exactly once.
 TEST_F(ExportsTest, ConcurrentScoringAndTrainingKeepExactCounts) {
   StartTwice({{"MaxSizeOfLogfile", 0}});
-  for (int n = 0; n < 10; ++n) {
-    Train(Mail(n, true), true);
-    Train(Mail(n, false), false);
-  }
+  TrainPairs(10);
   constexpr int kScorers = 4;
   constexpr int kTrainers = 2;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);

@@ -50,13 +50,6 @@ class PipelineTest : public testing::CoreFixture {
     session().undo.Find(id, kind, time);
     return kind;
   }
-  // The log lines of the scored messages so far (after a restart flushes).
-  std::string Log() {
-    core_->log().Close();
-    const std::string text = LogText();
-    core_->log().Open(settings().LogfilePath, false);
-    return text;
-  }
 
   FakeSenderLists lists_;
 };
@@ -75,7 +68,7 @@ TEST_F(PipelineTest, ClassifierScoresAndTheDecisionIsRemembered) {
 TEST_F(PipelineTest, ResultLinesOfTheClassifier) {
   Score(OneWordMail("spammy95", "a@test"));
   Score(OneWordMail("hammy3", "b@test"));
-  const std::string log = Log();
+  const std::string log = LogText();
   const std::string stamp = R"([A-Za-z]{3}, [A-Za-z]{3} \d\d \d{4}, \d\d:\d\d:\d\d, )";
   EXPECT_TRUE(std::regex_search(log, std::regex("\n\n" + stamp +
                                                 "SPAM RECEIVED, Message-ID: a@test, From: , Subject: , Score: 95, "
@@ -91,7 +84,7 @@ TEST_F(PipelineTest, ResultLinesOfTheClassifier) {
 TEST_F(PipelineTest, NoWordTableWithoutVerboseLogging) {
   settings().VerboseLogfile = 0;
   Score(OneWordMail("spammy95"));
-  EXPECT_EQ(Log().find("0.95000000"), std::string::npos);
+  EXPECT_EQ(LogText().find("0.95000000"), std::string::npos);
 }
 
 TEST_F(PipelineTest, UnreadableMessageScoresFiftyUnderIdentifierZero) {
@@ -109,7 +102,7 @@ TEST_F(PipelineTest, ScoreAtTheThresholdIsSpamAndSkipsTheSecondLine) {
   EXPECT_EQ(Score(OneWordMail("spammy90")), 90);
   EXPECT_EQ(rules.calls_, 0);
   EXPECT_EQ(dns.calls_.load(), 0);
-  EXPECT_NE(Log().find("SPAM RECEIVED"), std::string::npos);
+  EXPECT_NE(LogText().find("SPAM RECEIVED"), std::string::npos);
 }
 
 TEST_F(PipelineTest, RuleFilterTotalAtTheThresholdMakesSpam) {
@@ -124,7 +117,7 @@ TEST_F(PipelineTest, RuleFilterTotalAtTheThresholdMakesSpam) {
   EXPECT_EQ(rules.lastSize, text.size());
   EXPECT_EQ(rules.lastRawHeader, "Message-ID: <one@test>\r\nX-Test: 1\r");
   EXPECT_EQ(rules.lastRawBody, "\r\nhammy3\r\n");
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("REGEXP FILTERED, Message-ID: one@test, From: , Subject: , Score: 100, Reason: 499.90, "),
             std::string::npos)
       << log;
@@ -139,7 +132,7 @@ TEST_F(PipelineTest, RuleFilterTotalBelowTheThresholdDoesNot) {
   settings().Algorithm |= kAlgorithmRuleFilter;
   settings().DNSBlacklist = 0;
   EXPECT_EQ(Score(OneWordMail("hammy3")), 3);
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("HAM RECEIVED"), std::string::npos);
   EXPECT_NE(log.find("3.50 SUBJECT pharmacy\n"), std::string::npos) << "the trace is logged all the same";
 }
@@ -155,7 +148,7 @@ TEST_F(PipelineTest, DnsBlacklistedRelayMakesSpam) {
   FakeDnsCheck dns(true);
   session().dns = &dns;
   EXPECT_EQ(Score(OneWordMail("hammy3", "one@test", true)), 100);
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("DNS-BLACKLISTED, Message-ID: one@test, From: , Subject: , Score: 100, "
                      "Reason: zone.example(10.1.2.3), "),
             std::string::npos)
@@ -175,7 +168,7 @@ TEST_F(PipelineTest, WhiteInAPartWinsOverBlackInTheRawText) {
   mail.extraHeaders = {"Content-Type: text/plain", "Content-Transfer-Encoding: base64"};
   mail.body = "d2hpdGVAZnJpZW5kLmV4YW1wbGU=";  // white@friend.example
   EXPECT_EQ(Score(mail.Text()), 0);
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("WHITELISTED, Message-ID: "), std::string::npos) << log;
   EXPECT_NE(log.find("Score: 0, Reason: white@friend.example, Filtertime: "), std::string::npos) << log;
 }
@@ -188,7 +181,7 @@ TEST_F(PipelineTest, TwoBlackMatchesAreJoinedRawFirst) {
   mail.extraHeaders = {"Content-Type: text/plain", "Content-Transfer-Encoding: base64"};
   mail.body = "Y2hlYXAgcGlsbHM=";  // cheap pills
   EXPECT_EQ(Score(mail.Text()), 100);
-  EXPECT_NE(Log().find("BLACKLISTED, Message-ID: 0, From: Sender <sender@example.com>, Subject: cheap, Score: 100, "
+  EXPECT_NE(LogText().find("BLACKLISTED, Message-ID: 0, From: Sender <sender@example.com>, Subject: cheap, Score: 100, "
                        "Reason: cheap cheap, "),
             std::string::npos);
   EXPECT_EQ(settings().DetectedSpam.load(), 1u);
@@ -246,7 +239,7 @@ TEST_F(PipelineTest, AutomaticLearningModes) {
     EXPECT_EQ(session().database.hamMessages.load(), row.hamAfter) << row.mode << " " << row.word;
     EXPECT_EQ(UndoKindOf(id), static_cast<uint32_t>(row.kind)) << row.mode << " " << row.word;
   }
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("AUTOLEARNING SPAM, Message-ID: auto0@test, From: , Subject: \n"), std::string::npos) << log;
   EXPECT_NE(log.find("AUTOLEARNING HAM, Message-ID: auto1@test, From: , Subject: \n"), std::string::npos) << log;
   EXPECT_NE(log.find("ADD SPAM, Message-ID: auto0@test, From: , Subject: , Learningtime: "), std::string::npos);

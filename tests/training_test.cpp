@@ -53,16 +53,20 @@ class TrainingTest : public testing::CoreFixture {
     session().undo.Find(id, kind, time);
     return kind;
   }
+  // The message "strong" was learned as spam (its word now 51 spam, 1 ham,
+  // with 101 spam and 100 ham learned) and the user trains it as ham.
+  void CorrectLearnedSpamToHam() {
+    session().database.spamMessages = 101;
+    session().database.hamMessages = 100;
+    session().database.AddSpam("strong", 51);
+    session().database.AddHam("strong", 1);
+    Remember("c@test", kLearnedSpam);
+    TrainAndWait(Mail("c@test", "strong"), false);
+  }
   std::pair<uint32_t, uint32_t> Counts(const std::string& word) {
     uint32_t spam = 0, ham = 0;
     session().database.Find(word, spam, ham);
     return {spam, ham};
-  }
-  std::string Log() {
-    core_->log().Close();
-    const std::string text = LogText();
-    core_->log().Open(settings().LogfilePath, false);
-    return text;
   }
 
   FakeSenderLists lists_;
@@ -79,7 +83,7 @@ TEST_F(TrainingTest, LearnsTheWordsOnceEach) {
   TrainAndWait(Mail("m1@test", "alpha alpha beta"), true);
   EXPECT_EQ(Counts("alpha"), std::make_pair(2u, 0u)) << "trained twice the same way counts twice";
   EXPECT_EQ(session().database.spamMessages.load(), 2u);
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("ADD SPAM, Message-ID: m1@test, From: sender@example.com, Subject: , Learningtime: "),
             std::string::npos)
       << log;
@@ -119,7 +123,7 @@ TEST_F(TrainingTest, ScoredSpamTrainedAsHamTakesTheSenderOffTheBlackList) {
   ASSERT_EQ(lists_.removed_.size(), 1u);
   EXPECT_EQ(lists_.removed_[0].text, "sender@example.com");
   EXPECT_EQ(lists_.removed_[0].kind, kBlackText);
-  EXPECT_EQ(Log().find("UNDO"), std::string::npos) << "nothing was learned before";
+  EXPECT_EQ(LogText().find("UNDO"), std::string::npos) << "nothing was learned before";
 }
 
 TEST_F(TrainingTest, ScoredHamTrainedAsSpamTakesTheSenderOffTheWhiteList) {
@@ -131,12 +135,7 @@ TEST_F(TrainingTest, ScoredHamTrainedAsSpamTakesTheSenderOffTheWhiteList) {
 }
 
 TEST_F(TrainingTest, LearnedSpamTrainedAsHamIsTakenBackUntilItScoresAsHam) {
-  session().database.spamMessages = 101;
-  session().database.hamMessages = 100;
-  session().database.AddSpam("strong", 51);
-  session().database.AddHam("strong", 1);
-  Remember("c@test", kLearnedSpam);
-  TrainAndWait(Mail("c@test", "strong"), false);
+  CorrectLearnedSpamToHam();
   EXPECT_EQ(settings().FalseNegativ.load(), 1u);
   EXPECT_EQ(session().database.spamMessages.load(), 100u);
   EXPECT_EQ(session().database.hamMessages.load(), 101u);
@@ -144,7 +143,7 @@ TEST_F(TrainingTest, LearnedSpamTrainedAsHamIsTakenBackUntilItScoresAsHam) {
   EXPECT_EQ(Counts("strong"), std::make_pair(50u, 6u));
   ASSERT_EQ(dns_.removed_.size(), 1u);
   EXPECT_EQ(dns_.removed_[0], "10.9.8.7") << "the relays leave the DNS cache";
-  const std::string log = Log();
+  const std::string log = LogText();
   EXPECT_NE(log.find("UNDO SPAM, Message-ID: c@test, From: sender@example.com, Subject: \n"), std::string::npos)
       << log;
   EXPECT_NE(log.find("ADD HAM, Message-ID: c@test"), std::string::npos);
@@ -152,12 +151,7 @@ TEST_F(TrainingTest, LearnedSpamTrainedAsHamIsTakenBackUntilItScoresAsHam) {
 
 TEST_F(TrainingTest, WithoutTrainOnErrorTheCorrectionLearnsOnce) {
   settings().TrainOnError = 0;
-  session().database.spamMessages = 101;
-  session().database.hamMessages = 100;
-  session().database.AddSpam("strong", 51);
-  session().database.AddHam("strong", 1);
-  Remember("c@test", kLearnedSpam);
-  TrainAndWait(Mail("c@test", "strong"), false);
+  CorrectLearnedSpamToHam();
   EXPECT_EQ(Counts("strong"), std::make_pair(50u, 2u));
 }
 
@@ -166,7 +160,7 @@ TEST_F(TrainingTest, TrainOnErrorStopsAtItsLimit) {
   TrainAndWait(Mail("x@test", "zzz"), true);
   TrainAndWait(Mail("x@test", "zzz"), false);
   EXPECT_EQ(Counts("zzz"), std::make_pair(0u, 25u));
-  EXPECT_NE(Log().find("TRAIN ON ERROR STOPPED, Message-ID: x@test, From: sender@example.com, Subject: , Score: 50"),
+  EXPECT_NE(LogText().find("TRAIN ON ERROR STOPPED, Message-ID: x@test, From: sender@example.com, Subject: , Score: 50"),
             std::string::npos);
 }
 
@@ -217,7 +211,7 @@ TEST_F(TrainingTest, AFailingLearnerStillEndsCleanly) {
   settings().AutoInsertBlacklist = settings().AutoInsertBlacklistTrain = 1;
   TrainAndWait(Mail("boom@test"), true);
   EXPECT_EQ(core_->ActiveLearners(), 0u);
-  EXPECT_NE(Log().find("DODozev::LearningThread"), std::string::npos);
+  EXPECT_NE(LogText().find("DODozev::LearningThread"), std::string::npos);
 }
 
 // A reader that holds the message with handle `blocked` until released.

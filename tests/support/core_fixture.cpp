@@ -85,7 +85,14 @@ void CoreFixture::WaitForLearners() {
   ASSERT_EQ(core_->ActiveLearners(), 0u);
 }
 
-std::string CoreFixture::LogText() { return ReadFileBytes(dir_.File("trellisk.log")); }
+std::string CoreFixture::LogText() {
+  const std::shared_ptr<Session> session = core_->session();
+  if (!session) return ReadFileBytes(dir_.File("trellisk.log"));
+  core_->log().Close();
+  const std::string text = ReadFileBytes(session->settings.LogfilePath);
+  core_->log().Open(session->settings.LogfilePath, false);
+  return text;
+}
 
 std::vector<uint32_t> CoreFixture::Sleeps() {
   std::lock_guard<std::mutex> lock(sleepsMutex_);

@@ -62,7 +62,8 @@ class CoreFixture : public ::testing::Test {
   // Waits until no learning thread runs any more.
   void WaitForLearners();
 
-  // The log file's text so far.
+  // The log file's text so far (the log is closed and opened again, so that
+  // everything written is in the file).
   std::string LogText();
 
   // Sleeps the core asked for, in milliseconds.
