@@ -5,6 +5,8 @@
 // that steer them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "parser/testing/literal_steps.h"
 #include "parser/testing/message_files.h"
 #include "parser/testing/parser_harness.h"
@@ -75,14 +77,17 @@ class Differential {
   ParserHarness literal_;
 };
 
+enum class InputFormat { kByName, kAllFuzzInputs };
+
 // Each message under the default settings and one other combination; an
-// input saved by the fuzzer (".fuzz") under the settings of its first byte.
-void CompareAll(const std::vector<std::string>& files) {
+// input saved by the fuzzer (".fuzz", or every file of a fuzzer corpus)
+// under the settings of its first byte.
+void CompareAll(const std::vector<std::string>& files, InputFormat format = InputFormat::kByName) {
   Differential differential;
   size_t skipped = 0;
   for (size_t i = 0; i < files.size(); ++i) {
     const std::string message = testing::ReadMessage(files[i]);
-    if (files[i].ends_with(".fuzz")) {
+    if (format == InputFormat::kAllFuzzInputs || files[i].ends_with(".fuzz")) {
       if (!message.empty() && !differential.Compare(message.substr(1), static_cast<unsigned char>(message[0]), files[i])) {
         ++skipped;
       }
@@ -112,6 +117,15 @@ TEST(ParserCorpus, LinearStepsMatchTheLiteralAlgorithms) {
   const std::vector<std::string> files = testing::CorpusFiles();
   if (files.empty()) GTEST_SKIP() << "the real-mail corpus has not been fetched";
   CompareAll(files);
+}
+
+// The corpus a local fuzzing run grew (scripts/fuzz-parser.sh), when there
+// is one: every input, also those too long for the fuzzer's own comparison.
+TEST(ParserCorpus, FuzzerCorpusMatchesTheLiteralAlgorithms) {
+  const char* configured = std::getenv("TRELLISK_FUZZ_CORPUS_DIR");
+  const std::vector<std::string> files = testing::FilesBelow(configured ? configured : "");
+  if (files.empty()) GTEST_SKIP() << "no fuzzer corpus; set TRELLISK_FUZZ_CORPUS_DIR to compare one";
+  CompareAll(files, InputFormat::kAllFuzzInputs);
 }
 
 TEST(ParserRegressions, FuzzSeedsAndRegressionsMatchTheLiteralAlgorithms) {
