@@ -103,6 +103,36 @@ void BM_TableLookupAbsent(benchmark::State& state) { LookUp(state, false); }
 BENCHMARK(BM_TableLookupPresent)->Arg(100000)->Arg(1000000);
 BENCHMARK(BM_TableLookupAbsent)->Arg(100000)->Arg(1000000);
 
+// The same lookups in batches of a message's size, as the classifier makes
+// them (CountedStringTable::LookupMany).
+void LookUpMany(benchmark::State& state, bool present) {
+  const LookupData& data = DataFor(static_cast<size_t>(state.range(0)));
+  const KeyStream& keys = present ? data.present : data.absent;
+  const CountedStringTable& table = *data.table;
+  constexpr size_t kBatch = 200;
+  std::vector<std::string_view> batch(kBatch);
+  std::vector<CountedStringTable::LookupResult> results(kBatch);
+  size_t next = 0;
+  int64_t found = 0;
+  int64_t looked = 0;
+  for (auto _ : state) {
+    for (std::string_view& key : batch) {
+      key = keys[next];
+      if (++next == keys.size()) next = 0;
+    }
+    table.LookupMany(batch, results);
+    for (const auto& result : results) found += result.found;
+    looked += kBatch;
+  }
+  state.SetItemsProcessed(looked);
+  if (found != (present ? looked : 0)) state.SkipWithError("a lookup gave the wrong answer");
+}
+
+void BM_TableLookupManyPresent(benchmark::State& state) { LookUpMany(state, true); }
+void BM_TableLookupManyAbsent(benchmark::State& state) { LookUpMany(state, false); }
+BENCHMARK(BM_TableLookupManyPresent)->Arg(100000)->Arg(1000000);
+BENCHMARK(BM_TableLookupManyAbsent)->Arg(100000)->Arg(1000000);
+
 const KeyStream& PresentKeys() { return DataFor(kWords).present; }
 
 // A database of a million words saved in a directory of its own.

@@ -82,13 +82,21 @@ double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
   return p;
 }
 
+std::vector<CBayesDatabase::WordCounts> CBayesFilter::LookUpWords(const WordVector& vector) {
+  std::vector<std::string_view> words;
+  words.reserve(vector.size());
+  for (const WordEntry& entry : vector) words.push_back(entry.word);
+  std::vector<CBayesDatabase::WordCounts> counts(vector.size());
+  database_.FindMany(words, counts);
+  return counts;
+}
+
 void CBayesFilter::CalculateSpamPossibility(WordVector& vector) {
   GuardedCall(log_, "CBayesFilter::CalculateSpamPossibility", [&] {
-    for (WordEntry& entry : vector) {
-      uint32_t spam = 0;
-      uint32_t ham = 0;
-      entry.probability =
-          database_.Find(entry.word, spam, ham) ? WordProbability(spam, ham) : kUnknownWordProbability;
+    const std::vector<CBayesDatabase::WordCounts> counts = LookUpWords(vector);
+    for (size_t i = 0; i < vector.size(); ++i) {
+      vector[i].probability =
+          counts[i].found ? WordProbability(counts[i].first, counts[i].second) : kUnknownWordProbability;
     }
   });
 }
@@ -104,10 +112,12 @@ void CBayesFilter::RemoveNonSignificant(WordVector& vector) {
 void CBayesFilter::ScoreWords(WordVector& vector, bool computeProbabilities) {
   const uint32_t spamMessages = database_.spamMessages;
   const uint32_t hamMessages = database_.hamMessages;
-  for (WordEntry& entry : vector) {
-    uint32_t spam = 0;
-    uint32_t ham = 0;
-    if (database_.Find(entry.word, spam, ham)) {
+  const std::vector<CBayesDatabase::WordCounts> counts = LookUpWords(vector);
+  for (size_t i = 0; i < vector.size(); ++i) {
+    WordEntry& entry = vector[i];
+    const uint32_t spam = counts[i].first;
+    const uint32_t ham = counts[i].second;
+    if (counts[i].found) {
       if (computeProbabilities) entry.probability = WordProbability(spam, ham);
     } else {
       entry.probability = kUnknownWordProbability;

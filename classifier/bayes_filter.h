@@ -10,12 +10,13 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "parser/word_vector.h"
+#include "store/bayes_database.h"
 
 namespace trellisk {
 
-class CBayesDatabase;
 class Log;
 struct Settings;
 
@@ -55,6 +56,8 @@ class CBayesFilter {
   double maxProbability() const { return maxProbability_; }
 
  private:
+  // The database counts of every word of the vector, in one batch.
+  std::vector<CBayesDatabase::WordCounts> LookUpWords(const WordVector& vector);
   void ScoreWords(WordVector& vector, bool computeProbabilities);
   int ProductSpaminess(const WordVector& vector) const;
   int ChiSquareSpaminess(const WordVector& vector) const;

@@ -1,5 +1,6 @@
 #include "store/bayes_database.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "plugin/exception_report.h"
@@ -140,6 +141,26 @@ bool CBayesDatabase::Find(std::string_view word, uint32_t& spam, uint32_t& ham) 
     ham = 0;
     WordKeyBuffer buffer;
     return table_.Lookup(WordKey(word, settings_.StringToHashLimit, buffer), spam, ham);
+  });
+}
+
+void CBayesDatabase::FindMany(std::span<const std::string_view> words, std::span<WordCounts> results) {
+  GuardedCall(log_, "CBayesDatabase::Find", [&] {
+    constexpr size_t kChunk = 64;
+    WordKeyBuffer buffers[kChunk];
+    std::string_view keys[kChunk];
+    Lock lock(mutex_);
+    for (size_t start = 0; start < words.size(); start += kChunk) {
+      const size_t count = std::min(kChunk, words.size() - start);
+      for (size_t i = 0; i < count; ++i) {
+        keys[i] = WordKey(words[start + i], settings_.StringToHashLimit, buffers[i]);
+      }
+      table_.LookupMany(std::span(keys, count), results.subspan(start, count));
+      // An empty word is never found.
+      for (size_t i = 0; i < count; ++i) {
+        if (words[start + i].empty()) results[start + i] = WordCounts{};
+      }
+    }
   });
 }
 

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <span>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -65,6 +66,11 @@ class CBayesDatabase {
   // The word's counts; false when it is unknown (then both are 0, except for
   // an empty word, which leaves them untouched).
   bool Find(std::string_view word, uint32_t& spam, uint32_t& ham);
+  // Find for many words under one lock, with their table lookups batched:
+  // results[i] is what Find(words[i]) gives (found, spam, ham). The
+  // classifier looks up every word of a message this way.
+  using WordCounts = CountedStringTable::LookupResult;
+  void FindMany(std::span<const std::string_view> words, std::span<WordCounts> results);
   // Removes every entry seen fewer than `threshold` times in all, and every
   // entry whose key is shorter than MinWordLength. Later saves store the
   // size hint of a new table.

@@ -107,6 +107,22 @@ TEST_F(BayesDatabaseTest, LongWordsAreStoredByTheirHashAndFound) {
   EXPECT_NE(StoredFile().find(Lines({"82fd860699cbecbf", "1", "0"})), std::string::npos);
 }
 
+TEST_F(BayesDatabaseTest, FindManyGivesWhatFindGivesForEveryWord) {
+  const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
+  ASSERT_TRUE(db_.AddSpam(alphabet, 2));
+  ASSERT_TRUE(db_.AddHam("S*hello", 3));
+  const std::vector<std::string_view> words = {alphabet, "S*hello", "unknown", "", "82fd860699cbecbf"};
+  std::vector<CBayesDatabase::WordCounts> results(words.size());
+  db_.FindMany(words, results);
+  for (size_t i = 0; i < words.size(); ++i) {
+    const std::optional<Counts> one = Find(words[i]);
+    EXPECT_EQ(results[i].found, one.has_value()) << words[i];
+    if (one) {
+      EXPECT_EQ((Counts{results[i].first, results[i].second}), *one) << words[i];
+    }
+  }
+}
+
 TEST_F(BayesDatabaseTest, RemoveSpamAndHamNeverGoBelowZero) {
   ASSERT_TRUE(db_.AddSpam("alone", 3));
   ASSERT_TRUE(db_.AddSpam("mixed", 3));

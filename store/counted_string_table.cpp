@@ -263,6 +263,41 @@ bool CountedStringTable::Lookup(std::string_view key, uint32_t& first, uint32_t&
   return true;
 }
 
+void CountedStringTable::LookupMany(std::span<const std::string_view> keys, std::span<LookupResult> results) const {
+  if (slotCount_ == 0) {
+    std::fill_n(results.begin(), keys.size(), LookupResult{});
+    return;
+  }
+  // A pipeline over the keys: the slot of a key kAhead places on is
+  // requested, the entry of the key kAhead / 2 places on is requested once
+  // its slot has arrived, and the key at hand is resolved from the cache.
+  constexpr size_t kAhead = 64;
+  constexpr size_t kMask = kAhead - 1;
+  uint32_t hashes[kAhead];
+  const size_t count = keys.size();
+  auto requestSlot = [&](size_t i) {
+    hashes[i & kMask] = HashOf(keys[i]);
+    __builtin_prefetch(&slots_[SlotIndex(hashes[i & kMask])]);
+  };
+  auto requestEntry = [&](size_t i) {
+    const Slot& slot = slots_[SlotIndex(hashes[i & kMask])];
+    if (slot.hash == hashes[i & kMask] && slot.offset != kEmptySlot && slot.offset != kDeletedSlot) {
+      __builtin_prefetch(pool_.get() + slot.offset);
+    }
+  };
+  for (size_t i = 0; i < std::min(count, kAhead); ++i) requestSlot(i);
+  for (size_t i = 0; i < std::min(count, kAhead / 2); ++i) requestEntry(i);
+  for (size_t i = 0; i < count; ++i) {
+    LookupResult& result = results[i];
+    uint32_t slot;
+    result.found = FindSlotWithHash(keys[i], hashes[i & kMask], slot);
+    result.first = result.found ? First(slots_[slot].offset) : 0;
+    result.second = result.found ? Second(slots_[slot].offset) : 0;
+    if (i + kAhead / 2 < count) requestEntry(i + kAhead / 2);
+    if (i + kAhead < count) requestSlot(i + kAhead);
+  }
+}
+
 void CountedStringTable::RemoveAt(uint32_t slot) {
   slots_[slot].offset = kDeletedSlot;
   --entryCount_;

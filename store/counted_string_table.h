@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -72,6 +73,16 @@ class CountedStringTable {
   bool FindSlot(std::string_view key, uint32_t& slot) const;
   // The key's counters; the outputs are untouched when it is absent.
   bool Lookup(std::string_view key, uint32_t& first, uint32_t& second) const;
+
+  // The counters of many keys at once, as Lookup gives them one by one. The
+  // memory of each key's first slot and entry is requested ahead, so that
+  // the cache misses of a batch overlap instead of following each other.
+  struct LookupResult {
+    bool found = false;
+    uint32_t first = 0;
+    uint32_t second = 0;
+  };
+  void LookupMany(std::span<const std::string_view> keys, std::span<LookupResult> results) const;
   bool Remove(std::string_view key);
   // For enumeration over slot = 0 .. slotCount() - 1: false for an empty or
   // deleted slot (outputs untouched), else the entry. Removing the entry at

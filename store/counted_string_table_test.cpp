@@ -220,6 +220,34 @@ TEST_F(TableTest, AKeyWhoseSearchPassedARemovedSlotIsStillFound) {
   EXPECT_EQ(Find(second), (Counters{2, 0}));
 }
 
+TEST_F(TableTest, LookupManyAgreesWithLookupKeyByKey) {
+  const std::string first = "first";
+  const std::string second = KeyStartingAt(ProbeSlots(first, 101)[0], 101, "second");
+  AddAll({first, second, "third", "fourth"});
+  ASSERT_TRUE(table_.Remove(first));  // "second" is found past a deleted slot
+  std::vector<std::string> keys = {first, second, "third", "", "absent"};
+  for (int i = 0; i < 40; ++i) keys.push_back(i % 2 ? "fourth" : "missing" + std::to_string(i));
+  const std::vector<std::string_view> views(keys.begin(), keys.end());
+  std::vector<Table::LookupResult> results(views.size(), Table::LookupResult{true, 99, 99});
+  table_.LookupMany(views, results);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const std::optional<Counters> one = Find(keys[i]);
+    EXPECT_EQ(results[i].found, one.has_value()) << keys[i];
+    if (one) {
+      EXPECT_EQ((Counters{results[i].first, results[i].second}), *one) << keys[i];
+    }
+  }
+}
+
+TEST(TableLookupMany, AnEmptyTableFindsNothing) {
+  Table table(100, 1500);
+  const std::vector<std::string_view> keys = {"a", "b"};
+  std::vector<Table::LookupResult> results(2, Table::LookupResult{true, 1, 1});
+  table.LookupMany(keys, results);
+  EXPECT_FALSE(results[0].found);
+  EXPECT_FALSE(results[1].found);
+}
+
 TEST_F(TableTest, InsertionNeverReusesADeletedSlot) {
   ASSERT_TRUE(table_.Add("first", 1, 0));
   const uint32_t removedSlot = SlotOf("first");
