@@ -44,6 +44,25 @@ void MultiplyRenormalised(double& product, int& exponent, double factor) {
   }
 }
 
+// Orders the vector most significant first and keeps the first `count`
+// entries. Words that tie on every key keep their message order, so the
+// same message always keeps the same words; only the kept entries are put
+// in order, and entries are moved once.
+void KeepMostSignificant(WordVector& vector, size_t count) {
+  std::vector<uint32_t> order(vector.size());
+  for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  auto before = [&vector](uint32_t a, uint32_t b) {
+    if (MoreSignificant(vector[a], vector[b])) return true;
+    return !MoreSignificant(vector[b], vector[a]) && a < b;
+  };
+  const size_t kept = std::min(count, order.size());
+  std::partial_sort(order.begin(), order.begin() + static_cast<long>(kept), order.end(), before);
+  WordVector selected;
+  selected.reserve(kept);
+  for (size_t i = 0; i < kept; ++i) selected.push_back(std::move(vector[order[i]]));
+  vector = std::move(selected);
+}
+
 }  // namespace
 
 bool MoreSignificant(const WordEntry& x, const WordEntry& y) {
@@ -133,10 +152,7 @@ int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabil
   GuardedCall(log_, "CBayesFilter::CalculatePluginReturn", [&] {
     ScoreWords(vector, computeProbabilities);
     if (settings_.RemoveNonSignificant) RemoveNonSignificant(vector);
-    // A stable order keeps words that tie on every key in message order, so
-    // the same message always keeps the same words.
-    std::stable_sort(vector.begin(), vector.end(), MoreSignificant);
-    if (vector.size() > settings_.SignificantWords) vector.resize(settings_.SignificantWords);
+    KeepMostSignificant(vector, settings_.SignificantWords);
   });
   return CalculateSpaminess(vector);
 }

@@ -181,6 +181,23 @@ TEST_F(BayesFilterTest, KeepsTheMostSignificantWords) {
   }
 }
 
+TEST_F(BayesFilterTest, WordsThatTieOnEveryKeyKeepTheirMessageOrder) {
+  Totals(100, 100);
+  std::vector<std::string> words;
+  for (int i = 10; i < 40; ++i) {
+    const std::string word = "tie" + std::to_string(i);  // same length, same counts
+    Learn(word, 9, 1);
+    words.push_back(word);
+  }
+  words.insert(words.begin() + 15, "strongest");
+  Learn("strongest", 50, 1);
+  WordVector vector = Vector(words);
+  Filter().CalculatePluginReturn(vector, true);
+  ASSERT_EQ(vector.size(), 20u);
+  EXPECT_EQ(vector[0].word, "strongest");
+  for (size_t i = 1; i < vector.size(); ++i) EXPECT_EQ(vector[i].word, "tie" + std::to_string(9 + i));
+}
+
 TEST_F(BayesFilterTest, PresetProbabilitiesAreKeptWhenAsked) {
   Totals(10, 10);
   Learn("word", 9, 0);

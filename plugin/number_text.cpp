@@ -1,6 +1,6 @@
 #include "plugin/number_text.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace trellisk {
 
@@ -20,14 +20,11 @@ uint32_t ParseUnsignedDecimal(std::string_view text) {
 }
 
 std::string FormatTwoDecimals(double value) {
-  char buffer[64];
-  const int length = std::snprintf(buffer, sizeof buffer, "%.2f", value);
-  if (length < 0) return {};
-  if (static_cast<size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<size_t>(length));
-  std::string wide(static_cast<size_t>(length) + 1, '\0');
-  std::snprintf(wide.data(), wide.size(), "%.2f", value);
-  wide.resize(static_cast<size_t>(length));
-  return wide;
+  // Room for the largest double in fixed notation; to_chars rounds exactly
+  // as printf's "%.2f" does.
+  char buffer[400];
+  const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace trellisk

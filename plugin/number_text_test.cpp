@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace trellisk {
 namespace {
 
@@ -25,6 +27,14 @@ TEST(FormatTwoDecimals, FixedPointWithTwoDigits) {
   EXPECT_EQ(FormatTwoDecimals(75), "75.00");
   EXPECT_EQ(FormatTwoDecimals(0.004), "0.00");
   EXPECT_EQ(FormatTwoDecimals(1234567.891), "1234567.89");
+}
+
+TEST(FormatTwoDecimals, RoundsExactlyAsPrintfDoes) {
+  for (double value : {0.125, 0.375, 2.675, 1.005, -0.005, 1e300, -1e300, 123456789.125, 0.0, -0.0}) {
+    char expected[400];
+    std::snprintf(expected, sizeof expected, "%.2f", value);
+    EXPECT_EQ(FormatTwoDecimals(value), expected) << value;
+  }
 }
 
 }  // namespace

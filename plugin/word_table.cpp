@@ -1,7 +1,7 @@
 #include "plugin/word_table.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 
 #include "plugin/settings.h"
 #include "store/bayes_database.h"
@@ -20,10 +20,11 @@ void AppendColumn(std::string& row, const std::string& value, size_t width) {
   row.append(value, 0, width);
 }
 
+// As printf's "%.8f" writes it (to_chars rounds the same way, much faster).
 std::string EightDecimals(double value) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.8f", value);
-  return buffer;
+  char buffer[400];
+  const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 8);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "platform/file_system.h"
 #include "plugin/log.h"
 #include "plugin/settings.h"
@@ -33,6 +35,17 @@ TEST_F(WordTableTest, LongWordsAndValuesAreCutToTheirColumns) {
   const WordVector vector = {{longWord, 123456789, 1.5, 0, 12345.6789}};
   EXPECT_EQ(BuildWordTable(vector, settings_, database_),
             std::string(25, 'x') + " | 12345678 |          0 |          0 | 12345.6789 | 1.50000000\n");
+}
+
+TEST_F(WordTableTest, RealsAreRoundedAsPrintfRoundsThem) {
+  for (double value : {0.123456785, 0.999999995, 1e-9, 0.5, 0.000000005, 0.12345678499999}) {
+    const WordVector vector = {{"w", 1, value, 0, value}};
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%10.8f", value);
+    const std::string row = BuildWordTable(vector, settings_, database_);
+    EXPECT_EQ(row.substr(row.size() - 24, 10), expected) << value;
+    EXPECT_EQ(row.substr(row.size() - 11, 10), expected) << value;
+  }
 }
 
 TEST_F(WordTableTest, OnlyTheSignificantWordsAreShown) {
