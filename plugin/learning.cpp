@@ -129,13 +129,10 @@ class Training {
   }
 
   void AddWords(bool asSpam) {
-    for (const WordEntry& entry : *vector_) {
-      if (asSpam) {
-        s_.database.AddSpam(entry.word, 1);
-      } else {
-        s_.database.AddHam(entry.word, 1);
-      }
-    }
+    std::vector<std::string_view> words;
+    words.reserve(vector_->size());
+    for (const WordEntry& entry : *vector_) words.push_back(entry.word);
+    s_.database.AddAll(words, asSpam ? 1 : 0, asSpam ? 0 : 1);
   }
 
   bool Agrees(bool asSpam, int score) const {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "plugin/exception_report.h"
 #include "store/safe_file_replace.h"
@@ -102,6 +104,37 @@ bool CBayesDatabase::AddCounts(std::string_view word, uint32_t spam, uint32_t ha
   if (!table_.Add(key, spam, ham)) return false;
   modified_ = true;
   return true;
+}
+
+bool CBayesDatabase::AddAll(std::span<const std::string_view> words, uint32_t spam, uint32_t ham) {
+  const char* where = spam != 0 ? "CBayesDatabase::AddSpam" : "CBayesDatabase::AddHam";
+  return GuardedCall(log_, where, false, [&] {
+    if (spam == 0 && ham == 0) return words.empty();
+    constexpr size_t kAhead = 16;
+    // Hashed keys live here; reserved up front, so views of them stay valid.
+    std::vector<std::string> hashedKeys;
+    hashedKeys.reserve(words.size());
+    std::vector<std::string_view> keys;
+    keys.reserve(words.size());
+    for (std::string_view word : words) {
+      if (EffectiveWordLength(word) < settings_.MinWordLength) continue;
+      WordKeyBuffer buffer;
+      std::string_view key = WordKey(word, settings_.StringToHashLimit, buffer);
+      if (key.data() == buffer.digits) key = hashedKeys.emplace_back(key);
+      keys.push_back(key);
+    }
+    bool stored = true;
+    Lock lock(mutex_);
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (i + kAhead < keys.size()) table_.Prefetch(keys[i + kAhead]);
+      if (keys[i].empty() || !table_.Add(keys[i], spam, ham)) {
+        stored = false;
+        continue;
+      }
+      modified_ = true;
+    }
+    return stored;
+  });
 }
 
 bool CBayesDatabase::RemoveSpam(std::string_view word, uint32_t amount) {

@@ -58,6 +58,9 @@ class CBayesDatabase {
   // a zero amount, or a table that could not grow.
   bool AddSpam(std::string_view word, uint32_t amount);
   bool AddHam(std::string_view word, uint32_t amount);
+  // AddSpam (spam amount) or AddHam (ham amount) for every word of a message
+  // under one lock; false when some word could not be stored.
+  bool AddAll(std::span<const std::string_view> words, uint32_t spam, uint32_t ham);
   // Subtract from the word's spam (ham) count, never below 0; a word whose
   // counts both reach 0 is removed. False when the word is unknown.
   bool RemoveSpam(std::string_view word, uint32_t amount);

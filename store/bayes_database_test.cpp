@@ -123,6 +123,21 @@ TEST_F(BayesDatabaseTest, FindManyGivesWhatFindGivesForEveryWord) {
   }
 }
 
+TEST_F(BayesDatabaseTest, AddAllLearnsEveryWordAsAddSpamOrAddHamWould) {
+  settings_.StringToHashLimit = 10;  // 32-bit hashes: short keys
+  std::vector<std::string> words = {"S*ab", "S*abc", "ab", "abc"};
+  for (int i = 0; i < 100; ++i) words.push_back("longer than ten " + std::to_string(i));
+  const std::vector<std::string_view> views(words.begin(), words.end());
+  ASSERT_TRUE(db_.AddAll(views, 2, 0));
+  ASSERT_TRUE(db_.AddAll(views, 0, 1));
+  EXPECT_EQ(Find("S*ab"), std::nullopt) << "too short, ignored";
+  EXPECT_EQ(Find("ab"), std::nullopt);
+  EXPECT_EQ(Find("S*abc"), (Counts{2, 1}));
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(Find("longer than ten " + std::to_string(i)), (Counts{2, 1})) << i;
+  EXPECT_EQ(db_.EntryCount(), 102u);
+  EXPECT_TRUE(db_.IsModified());
+}
+
 TEST_F(BayesDatabaseTest, RemoveSpamAndHamNeverGoBelowZero) {
   ASSERT_TRUE(db_.AddSpam("alone", 3));
   ASSERT_TRUE(db_.AddSpam("mixed", 3));

@@ -298,6 +298,10 @@ void CountedStringTable::LookupMany(std::span<const std::string_view> keys, std:
   }
 }
 
+void CountedStringTable::Prefetch(std::string_view key) const {
+  if (slotCount_ != 0) __builtin_prefetch(&slots_[SlotIndex(HashOf(key))]);
+}
+
 void CountedStringTable::RemoveAt(uint32_t slot) {
   slots_[slot].offset = kDeletedSlot;
   --entryCount_;

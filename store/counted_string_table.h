@@ -83,6 +83,9 @@ class CountedStringTable {
     uint32_t second = 0;
   };
   void LookupMany(std::span<const std::string_view> keys, std::span<LookupResult> results) const;
+  // A hint that `key` will be looked up or added soon: requests the memory
+  // of its first slot. Changes nothing.
+  void Prefetch(std::string_view key) const;
   bool Remove(std::string_view key);
   // For enumeration over slot = 0 .. slotCount() - 1: false for an empty or
   // deleted slot (outputs untouched), else the entry. Removing the entry at
