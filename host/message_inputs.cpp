@@ -1,11 +1,10 @@
 #include "host/message_inputs.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <string_view>
-#include <sstream>
 
 namespace trellisk::host {
 namespace {
@@ -46,21 +45,37 @@ std::vector<fs::path> SortedEntries(const fs::path& directory, std::error_code& 
   return entries;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+// Bytes of message files kept from listing to loading, at most.
+constexpr size_t kKeptBytesLimit = size_t{256} << 20;
+
+// `length` bytes from `offset` on, or the rest of the file when no length
+// is given.
+std::optional<std::string> ReadFileBytes(const std::string& path, size_t offset, std::optional<size_t> length) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return std::nullopt;
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  if (file.bad()) return std::nullopt;
-  return bytes.str();
+  std::string bytes;
+  bool ok = std::fseek(file, 0, SEEK_END) == 0;
+  const long size = ok ? std::ftell(file) : -1;
+  ok = size >= 0 && static_cast<size_t>(size) >= offset && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+  if (ok) {
+    bytes.resize(std::min(length.value_or(SIZE_MAX), static_cast<size_t>(size) - offset));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    ok = !std::ferror(file);
+  }
+  std::fclose(file);
+  if (!ok) return std::nullopt;
+  return bytes;
 }
 
 // Reads only the first line, to tell an mbox file from a message file
-// without reading every message file twice.
+// without reading every message file whole.
 bool StartsWithPostmark(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::string line;
-  return std::getline(file, line) && IsPostmark(line);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char line[512];
+  const bool read = std::fgets(line, sizeof line, file) != nullptr;
+  std::fclose(file);
+  return read && IsPostmark(std::string_view(line).substr(0, std::string_view(line).find('\n')));
 }
 
 }  // namespace
@@ -123,46 +138,34 @@ void MessageInputs::AddDirectory(const std::string& path, const std::string& dis
 
 void MessageInputs::AddFile(const std::string& path, const std::string& displayName) {
   if (!StartsWithPostmark(path)) {
-    messages_.push_back({displayName, path, 0, std::nullopt});
+    messages_.push_back({displayName, path, 0, std::nullopt, nullptr});
     return;
   }
-  const std::optional<std::string> text = ReadWholeFile(path);
+  std::optional<std::string> text = ReadFileBytes(path, 0, std::nullopt);
   if (!text) {
     problems_.push_back({displayName, "cannot be read"});
     return;
   }
   const auto mbox = SplitMbox(*text);
   if (!mbox) {
-    messages_.push_back({displayName, path, 0, std::nullopt});
+    MessageInput message{displayName, path, 0, std::nullopt, nullptr};
+    if (keptBytes_ + text->size() <= kKeptBytesLimit) {
+      keptBytes_ += text->size();
+      message.content = std::make_shared<const std::string>(std::move(*text));
+    }
+    messages_.push_back(std::move(message));
     return;
   }
   for (size_t i = 0; i < mbox->size(); ++i) {
     const auto [offset, length] = (*mbox)[i];
-    messages_.push_back({displayName + "#" + std::to_string(i + 1), path, offset, length});
+    messages_.push_back({displayName + "#" + std::to_string(i + 1), path, offset, length, nullptr});
   }
 }
 
 std::optional<std::string> LoadMessage(const MessageInput& input, std::string& error) {
-  std::ifstream file(input.path, std::ios::binary);
-  if (!file) {
-    error = "cannot be read";
-    return std::nullopt;
-  }
-  std::string bytes;
-  if (!input.length) {
-    std::ostringstream whole;
-    whole << file.rdbuf();
-    bytes = whole.str();
-  } else {
-    bytes.resize(*input.length);
-    file.seekg(static_cast<std::streamoff>(input.offset));
-    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(file.gcount()));
-  }
-  if (file.bad()) {
-    error = "read error";
-    return std::nullopt;
-  }
+  if (input.content) return *input.content;
+  std::optional<std::string> bytes = ReadFileBytes(input.path, input.offset, input.length);
+  if (!bytes) error = "cannot be read";
   return bytes;
 }
 

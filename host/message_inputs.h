@@ -6,10 +6,13 @@
 // each directory, so a run over the same inputs always sees the same order.
 //
 // Messages are read lazily (LoadMessage), so a large batch does not sit in
-// memory. Thread-safe after construction.
+// memory -- except the message files that start with a postmark line: they
+// are read whole to tell them from mbox files, and their bytes are kept (up
+// to a limit) rather than read twice. Thread-safe after construction.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +27,8 @@ struct MessageInput {
   // The message's bytes within the file; the whole file for a plain file.
   size_t offset = 0;
   std::optional<size_t> length;
+  // The bytes, when listing the inputs has read them already.
+  std::shared_ptr<const std::string> content;
 };
 
 struct InputProblem {
@@ -45,6 +50,7 @@ class MessageInputs {
 
   std::vector<MessageInput> messages_;
   std::vector<InputProblem> problems_;
+  size_t keptBytes_ = 0;
 };
 
 // The message's bytes; nothing, with `error` set, when they cannot be read.

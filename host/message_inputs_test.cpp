@@ -86,6 +86,17 @@ TEST(MessageInputs, AMessageFileWithItsPostmarkStaysWhole) {
   EXPECT_EQ(Load(inputs.messages()[0]), text);
 }
 
+TEST(MessageInputs, AMessageFileReadWholeWhileListingIsNotReadAgain) {
+  TempDirectory dir;
+  const std::string text = std::string(kPostmarkA) + "Subject: a\n\nbody\n";
+  WriteFileBytes(dir.File("one.txt"), text);
+  MessageInputs inputs;
+  inputs.Add(dir.File("one.txt"), "one.txt");
+  std::filesystem::remove(dir.File("one.txt"));
+  ASSERT_EQ(inputs.messages().size(), 1u);
+  EXPECT_EQ(Load(inputs.messages()[0]), text);
+}
+
 TEST(MessageInputs, AVanishedFileIsReportedWhenLoaded) {
   TempDirectory dir;
   WriteFileBytes(dir.File("gone.eml"), "x");
