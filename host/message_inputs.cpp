@@ -36,10 +36,12 @@ bool IsMaildir(const fs::path& directory) {
   return fs::is_directory(directory / "cur", ignored) && fs::is_directory(directory / "new", ignored);
 }
 
-std::vector<fs::path> SortedEntries(const fs::path& directory, std::error_code& error) {
-  std::vector<fs::path> entries;
+// The entries in name order; their types come with the listing where the
+// file system gives them, so most entries need no further look-up.
+std::vector<fs::directory_entry> SortedEntries(const fs::path& directory, std::error_code& error) {
+  std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
-    entries.push_back(it->path());
+    entries.push_back(*it);
   }
   std::sort(entries.begin(), entries.end());
   return entries;
@@ -67,32 +69,22 @@ std::optional<std::string> ReadFileBytes(const std::string& path, size_t offset,
   return bytes;
 }
 
-// Reads only the first line, to tell an mbox file from a message file
-// without reading every message file whole.
-bool StartsWithPostmark(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  char line[512];
-  const bool read = std::fgets(line, sizeof line, file) != nullptr;
-  std::fclose(file);
-  return read && IsPostmark(std::string_view(line).substr(0, std::string_view(line).find('\n')));
-}
-
 }  // namespace
 
 std::optional<std::vector<std::pair<size_t, size_t>>> SplitMbox(const std::string& text) {
-  std::vector<size_t> postmarks;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = text.find('\n', start);
-    const size_t lineEnd = end == std::string::npos ? text.size() : end;
-    const bool afterBlankLine = start == 0 || (start >= 2 && text.compare(start - 2, 2, "\n\n") == 0) ||
-                                (start >= 3 && text.compare(start - 3, 3, "\n\r\n") == 0);
-    if (afterBlankLine && IsPostmark(std::string_view(text).substr(start, lineEnd - start))) {
-      postmarks.push_back(start);
-    }
-    start = lineEnd + 1;
+  const std::string_view all(text);
+  auto lineAt = [&](size_t start) {
+    const size_t end = all.find('\n', start);
+    return all.substr(start, (end == std::string_view::npos ? all.size() : end) - start);
+  };
+  if (!IsPostmark(lineAt(0))) return std::nullopt;
+  // Later postmarks follow an empty line (LF or CR LF line ends).
+  std::vector<size_t> postmarks{0};
+  for (size_t at = all.find("\nFrom ", 1); at != std::string_view::npos; at = all.find("\nFrom ", at + 1)) {
+    const bool afterEmptyLine = all[at - 1] == '\n' || (at >= 2 && all[at - 1] == '\r' && all[at - 2] == '\n');
+    if (afterEmptyLine && IsPostmark(lineAt(at + 1))) postmarks.push_back(at + 1);
   }
-  if (postmarks.size() < 2 || postmarks.front() != 0) return std::nullopt;
+  if (postmarks.size() < 2) return std::nullopt;
   std::vector<std::pair<size_t, size_t>> messages;
   for (size_t i = 0; i < postmarks.size(); ++i) {
     const size_t bodyStart = std::min(text.size(), text.find('\n', postmarks[i]) + 1);
@@ -120,27 +112,26 @@ void MessageInputs::AddDirectory(const std::string& path, const std::string& dis
   if (IsMaildir(directory)) folders = {directory / "cur", directory / "new"};
   for (const fs::path& folder : folders) {
     std::error_code error;
-    const std::vector<fs::path> entries = SortedEntries(folder, error);
+    const std::vector<fs::directory_entry> entries = SortedEntries(folder, error);
     if (error) {
       problems_.push_back({folder.string(), error.message()});
       continue;
     }
-    for (const fs::path& entry : entries) {
-      const std::string name = (fs::path(displayName) / entry.lexically_relative(directory)).string();
-      if (fs::is_directory(entry, error)) {
-        AddDirectory(entry.string(), name);
-      } else if (fs::is_regular_file(entry, error)) {
-        AddFile(entry.string(), name);
+    for (const fs::directory_entry& entry : entries) {
+      const std::string name = (fs::path(displayName) / entry.path().lexically_relative(directory)).string();
+      if (entry.is_directory(error)) {
+        AddDirectory(entry.path().string(), name);
+      } else if (entry.is_regular_file(error)) {
+        AddFile(entry.path().string(), name);
       }
     }
   }
 }
 
+// Every file is read once, here: an mbox file is split into its messages
+// (read again one by one when they are loaded); a message file's bytes are
+// kept until loading while the limit allows.
 void MessageInputs::AddFile(const std::string& path, const std::string& displayName) {
-  if (!StartsWithPostmark(path)) {
-    messages_.push_back({displayName, path, 0, std::nullopt, nullptr});
-    return;
-  }
   std::optional<std::string> text = ReadFileBytes(path, 0, std::nullopt);
   if (!text) {
     problems_.push_back({displayName, "cannot be read"});

@@ -5,10 +5,11 @@
 // the messages of every file below it. Entries are sorted by name within
 // each directory, so a run over the same inputs always sees the same order.
 //
-// Messages are read lazily (LoadMessage), so a large batch does not sit in
-// memory -- except the message files that start with a postmark line: they
-// are read whole to tell them from mbox files, and their bytes are kept (up
-// to a limit) rather than read twice. Thread-safe after construction.
+// Every file is read once while the inputs are listed, to tell mbox files
+// from message files; a message file's bytes are kept for LoadMessage up to
+// a limit (256 MB in all), beyond which they are read again when loaded,
+// and the messages of an mbox file are always read again one by one, so a
+// large batch does not sit in memory. Thread-safe after construction.
 #pragma once
 
 #include <cstddef>

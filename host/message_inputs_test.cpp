@@ -86,7 +86,7 @@ TEST(MessageInputs, AMessageFileWithItsPostmarkStaysWhole) {
   EXPECT_EQ(Load(inputs.messages()[0]), text);
 }
 
-TEST(MessageInputs, AMessageFileReadWholeWhileListingIsNotReadAgain) {
+TEST(MessageInputs, ListedMessageFilesAreNotReadAgain) {
   TempDirectory dir;
   const std::string text = std::string(kPostmarkA) + "Subject: a\n\nbody\n";
   WriteFileBytes(dir.File("one.txt"), text);
@@ -97,12 +97,13 @@ TEST(MessageInputs, AMessageFileReadWholeWhileListingIsNotReadAgain) {
   EXPECT_EQ(Load(inputs.messages()[0]), text);
 }
 
-TEST(MessageInputs, AVanishedFileIsReportedWhenLoaded) {
+TEST(MessageInputs, AVanishedMboxFileIsReportedWhenItsMessagesAreLoaded) {
   TempDirectory dir;
-  WriteFileBytes(dir.File("gone.eml"), "x");
+  WriteFileBytes(dir.File("box"), std::string(kPostmarkA) + "Subject: 1\n\n1\n\n" + kPostmarkB + "Subject: 2\n\n2\n");
   MessageInputs inputs;
-  inputs.Add(dir.File("gone.eml"), "gone.eml");
-  std::filesystem::remove(dir.File("gone.eml"));
+  inputs.Add(dir.File("box"), "box");
+  std::filesystem::remove(dir.File("box"));
+  ASSERT_EQ(inputs.messages().size(), 2u);
   std::string error;
   EXPECT_FALSE(LoadMessage(inputs.messages()[0], error));
   EXPECT_EQ(error, "cannot be read");
