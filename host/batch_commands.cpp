@@ -48,12 +48,12 @@ int RunScore(HostSession& session, const Arguments& arguments) {
   const int threshold = static_cast<int>(session.environment.junkThreshold());
   plugin.Initialize();
   BatchRunner runner(inputs.messages(), jobs, "scoring");
-  const BatchResult result = runner.Run([&](size_t index, const std::string& message) {
-    HostedMessage hosted(message);
+  const BatchResult result = runner.Run([&](size_t, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
     const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
     char line[32];
     std::snprintf(line, sizeof line, "%3d %-4s ", score, score >= threshold ? "SPAM" : "HAM");
-    return std::optional<std::string>(line + inputs.messages()[index].name);
+    return std::optional<std::string>(line + message.name);
   });
   plugin.Finalize();
   return inputsReadable && result.unreadable == 0 ? kExitSuccess : kExitFailure;
@@ -73,8 +73,8 @@ int RunTrain(HostSession& session, const Arguments& arguments) {
   const auto start = std::chrono::steady_clock::now();
   plugin.Initialize();
   BatchRunner runner(inputs.messages(), jobs, spam ? "training spam" : "training ham");
-  const BatchResult result = runner.Run([&](size_t, const std::string& message) {
-    HostedMessage hosted(message);
+  const BatchResult result = runner.Run([&](size_t, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
     plugin.FeedSpam(hosted.handle(), spam ? 1 : 0, &MessageTable::ReadProperty);
     return std::optional<std::string>();
   });

@@ -34,6 +34,18 @@ class OrderedPrinter {
   size_t next_ = 0;
 };
 
+// The output lines of every message of one input, one line each.
+std::optional<std::string> WorkThrough(std::vector<LoadedMessage>& messages, size_t index,
+                                       const BatchRunner::Work& work) {
+  std::optional<std::string> lines;
+  for (LoadedMessage& message : messages) {
+    std::optional<std::string> line = work(index, message);
+    if (!line) continue;
+    lines = lines ? *lines + "\n" + *line : std::move(*line);
+  }
+  return lines;
+}
+
 }  // namespace
 
 BatchResult BatchRunner::Run(const Work& work) {
@@ -42,15 +54,17 @@ BatchResult BatchRunner::Run(const Work& work) {
   std::atomic<size_t> nextIndex{0};
   std::atomic<size_t> finished{0};
   std::atomic<size_t> unreadable{0};
+  std::atomic<size_t> processed{0};
   std::mutex errorMutex;
 
   auto worker = [&] {
+    std::vector<LoadedMessage> loaded;
     for (size_t index = nextIndex++; index < messages_.size(); index = nextIndex++) {
       std::string error;
-      const std::optional<std::string> message = LoadMessage(messages_[index], error);
       std::optional<std::string> line;
-      if (message) {
-        line = work(index, *message);
+      if (LoadMessages(messages_[index], loaded, error)) {
+        line = WorkThrough(loaded, index, work);
+        processed += loaded.size();
       } else {
         ++unreadable;
         progress.Finish();
@@ -66,7 +80,7 @@ BatchResult BatchRunner::Run(const Work& work) {
   worker();
   for (std::thread& helper : helpers) helper.join();
   progress.Finish();
-  return {finished.load() - unreadable.load(), unreadable.load()};
+  return {processed.load(), unreadable.load()};
 }
 
 }  // namespace trellisk::host

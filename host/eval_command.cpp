@@ -37,6 +37,7 @@ bool SplitInputs(HostSession& session, const Arguments& arguments, Split& split)
     for (const std::string& path : arguments.Values(spam ? "spam" : "ham")) {
       MessageInputs inputs;
       readable = CollectInputs(session, {path}, inputs) && readable;
+      inputs.ExpandMboxFiles();
       for (size_t i = 0; i < inputs.messages().size(); ++i) {
         (i % 2 == 0 ? split.train : split.test).Add(inputs.messages()[i], spam);
       }
@@ -91,8 +92,8 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   const auto trainStart = std::chrono::steady_clock::now();
   plugin.Initialize();
   BatchRunner trainer(split.train.messages, jobs, "training");
-  const BatchResult trained = trainer.Run([&](size_t index, const std::string& message) {
-    HostedMessage hosted(message);
+  const BatchResult trained = trainer.Run([&](size_t index, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
     plugin.FeedSpam(hosted.handle(), split.train.isSpam[index] ? 1 : 0, &MessageTable::ReadProperty);
     return std::optional<std::string>();
   });
@@ -107,8 +108,8 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   const auto testStart = std::chrono::steady_clock::now();
   plugin.Initialize();
   BatchRunner tester(split.test.messages, jobs, "scoring");
-  const BatchResult tested = tester.Run([&](size_t index, const std::string& message) {
-    HostedMessage hosted(message);
+  const BatchResult tested = tester.Run([&](size_t index, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
     const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
     const bool spam = split.test.isSpam[index];
     {
@@ -119,7 +120,7 @@ int RunEval(HostSession& session, const Arguments& arguments) {
     char line[48];
     std::snprintf(line, sizeof line, "%3d %-4s %-4s ", score, score >= threshold ? "SPAM" : "HAM",
                   spam ? "spam" : "ham");
-    return std::optional<std::string>(line + split.test.messages[index].name);
+    return std::optional<std::string>(line + message.name);
   });
   plugin.Finalize();
   std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),

@@ -47,23 +47,22 @@ std::vector<fs::directory_entry> SortedEntries(const fs::path& directory, std::e
   return entries;
 }
 
-// Bytes of message files kept from listing to loading, at most.
-constexpr size_t kKeptBytesLimit = size_t{256} << 20;
-
 // `length` bytes from `offset` on, or the rest of the file when no length
 // is given.
 std::optional<std::string> ReadFileBytes(const std::string& path, size_t offset, std::optional<size_t> length) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return std::nullopt;
   std::string bytes;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = size >= 0 && static_cast<size_t>(size) >= offset && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
-  if (ok) {
-    bytes.resize(std::min(length.value_or(SIZE_MAX), static_cast<size_t>(size) - offset));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    ok = !std::ferror(file);
+  bool ok = offset == 0 || std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+  char chunk[1 << 16];
+  size_t wanted = length.value_or(SIZE_MAX);
+  while (ok && wanted > 0) {
+    const size_t read = std::fread(chunk, 1, std::min(sizeof chunk, wanted), file);
+    bytes.append(chunk, read);
+    wanted -= read;
+    if (read < std::min(sizeof chunk, wanted + read)) break;
   }
+  ok = ok && !std::ferror(file);
   std::fclose(file);
   if (!ok) return std::nullopt;
   return bytes;
@@ -128,36 +127,45 @@ void MessageInputs::AddDirectory(const std::string& path, const std::string& dis
   }
 }
 
-// Every file is read once, here: an mbox file is split into its messages
-// (read again one by one when they are loaded); a message file's bytes are
-// kept until loading while the limit allows.
 void MessageInputs::AddFile(const std::string& path, const std::string& displayName) {
-  std::optional<std::string> text = ReadFileBytes(path, 0, std::nullopt);
-  if (!text) {
-    problems_.push_back({displayName, "cannot be read"});
-    return;
-  }
-  const auto mbox = SplitMbox(*text);
-  if (!mbox) {
-    MessageInput message{displayName, path, 0, std::nullopt, nullptr};
-    if (keptBytes_ + text->size() <= kKeptBytesLimit) {
-      keptBytes_ += text->size();
-      message.content = std::make_shared<const std::string>(std::move(*text));
+  messages_.push_back({displayName, path, 0, std::nullopt});
+}
+
+void MessageInputs::ExpandMboxFiles() {
+  std::vector<MessageInput> expanded;
+  for (MessageInput& input : messages_) {
+    std::optional<std::string> text;
+    if (!input.length) text = ReadFileBytes(input.path, 0, std::nullopt);
+    const auto mbox = text ? SplitMbox(*text) : std::nullopt;
+    if (!mbox) {
+      expanded.push_back(std::move(input));
+      continue;
     }
-    messages_.push_back(std::move(message));
-    return;
+    for (size_t i = 0; i < mbox->size(); ++i) {
+      const auto [offset, length] = (*mbox)[i];
+      expanded.push_back({input.name + "#" + std::to_string(i + 1), input.path, offset, length});
+    }
+  }
+  messages_ = std::move(expanded);
+}
+
+bool LoadMessages(const MessageInput& input, std::vector<LoadedMessage>& messages, std::string& error) {
+  messages.clear();
+  std::optional<std::string> bytes = ReadFileBytes(input.path, input.offset, input.length);
+  if (!bytes) {
+    error = "cannot be read";
+    return false;
+  }
+  const auto mbox = input.length ? std::nullopt : SplitMbox(*bytes);
+  if (!mbox) {
+    messages.push_back({input.name, std::move(*bytes)});
+    return true;
   }
   for (size_t i = 0; i < mbox->size(); ++i) {
     const auto [offset, length] = (*mbox)[i];
-    messages_.push_back({displayName + "#" + std::to_string(i + 1), path, offset, length, nullptr});
+    messages.push_back({input.name + "#" + std::to_string(i + 1), bytes->substr(offset, length)});
   }
-}
-
-std::optional<std::string> LoadMessage(const MessageInput& input, std::string& error) {
-  if (input.content) return *input.content;
-  std::optional<std::string> bytes = ReadFileBytes(input.path, input.offset, input.length);
-  if (!bytes) error = "cannot be read";
-  return bytes;
+  return true;
 }
 
 }  // namespace trellisk::host

@@ -5,15 +5,14 @@
 // the messages of every file below it. Entries are sorted by name within
 // each directory, so a run over the same inputs always sees the same order.
 //
-// Every file is read once while the inputs are listed, to tell mbox files
-// from message files; a message file's bytes are kept for LoadMessage up to
-// a limit (256 MB in all), beyond which they are read again when loaded,
-// and the messages of an mbox file are always read again one by one, so a
-// large batch does not sit in memory. Thread-safe after construction.
+// Listing reads no file: an input is a file, or (after ExpandMboxFiles) one
+// message of an mbox file. LoadMessages reads an input when its turn comes
+// and splits an mbox file into its messages, so a batch reads every file
+// once, on the thread that handles it, and does not sit in memory.
+// Thread-safe after construction.
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,15 +20,18 @@
 namespace trellisk::host {
 
 struct MessageInput {
-  // How the message is named in the output: the path, with "#n" for the
-  // n-th message (from 1) of an mbox file.
+  // How the input is named in the output: the path, with "#n" for the n-th
+  // message (from 1) of an mbox file.
   std::string name;
   std::string path;
-  // The message's bytes within the file; the whole file for a plain file.
+  // One message's bytes within an mbox file; nothing for a whole file.
   size_t offset = 0;
   std::optional<size_t> length;
-  // The bytes, when listing the inputs has read them already.
-  std::shared_ptr<const std::string> content;
+};
+
+struct LoadedMessage {
+  std::string name;
+  std::string bytes;
 };
 
 struct InputProblem {
@@ -41,6 +43,9 @@ class MessageInputs {
  public:
   // Expands every path; paths that cannot be read are collected as problems.
   void Add(const std::string& path, const std::string& displayName);
+  // Reads every file and lists the messages of each mbox file in its place,
+  // for callers that need the position of every message.
+  void ExpandMboxFiles();
 
   const std::vector<MessageInput>& messages() const { return messages_; }
   const std::vector<InputProblem>& problems() const { return problems_; }
@@ -51,11 +56,12 @@ class MessageInputs {
 
   std::vector<MessageInput> messages_;
   std::vector<InputProblem> problems_;
-  size_t keptBytes_ = 0;
 };
 
-// The message's bytes; nothing, with `error` set, when they cannot be read.
-std::optional<std::string> LoadMessage(const MessageInput& input, std::string& error);
+// The messages of an input: the one message of a message file or an mbox
+// message, or every message of an mbox file. False, with `error` set, when
+// the input cannot be read.
+bool LoadMessages(const MessageInput& input, std::vector<LoadedMessage>& messages, std::string& error);
 
 // The messages of an mbox text: each message's offset and length, without
 // its postmark line, or nothing when the text is not an mbox file (it does

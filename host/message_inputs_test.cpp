@@ -21,9 +21,14 @@ std::vector<std::string> Names(const MessageInputs& inputs) {
   return names;
 }
 
+// The input's messages as "name: bytes" lines.
 std::string Load(const MessageInput& input) {
   std::string error;
-  return LoadMessage(input, error).value_or("<" + error + ">");
+  std::vector<LoadedMessage> messages;
+  if (!LoadMessages(input, messages, error)) return "<" + error + ">";
+  std::string text;
+  for (const LoadedMessage& message : messages) text += message.name + ": " + message.bytes;
+  return text;
 }
 
 TEST(SplitMbox, SplitsAtPostmarksAfterBlankLines) {
@@ -68,12 +73,17 @@ TEST(MessageInputs, FilesDirectoriesMboxAndMaildir) {
   inputs.Add(dir.File("box.mbox"), "box.mbox");
   inputs.Add(dir.File("maildir"), "maildir");
   inputs.Add(dir.File("missing"), "missing");
-  EXPECT_EQ(Names(inputs), (std::vector<std::string>{"mail/a.eml", "mail/b.eml", "mail/sub/c.eml", "box.mbox#1",
-                                                      "box.mbox#2", "maildir/cur/1", "maildir/new/2"}));
+  EXPECT_EQ(Names(inputs), (std::vector<std::string>{"mail/a.eml", "mail/b.eml", "mail/sub/c.eml", "box.mbox",
+                                                      "maildir/cur/1", "maildir/new/2"}));
   ASSERT_EQ(inputs.problems().size(), 1u);
   EXPECT_EQ(inputs.problems()[0].path, "missing");
-  EXPECT_EQ(Load(inputs.messages()[0]), "Subject: a\n\na\n");
-  EXPECT_EQ(Load(inputs.messages()[4]), "Subject: 2\n\n2\n");
+  EXPECT_EQ(Load(inputs.messages()[0]), "mail/a.eml: Subject: a\n\na\n");
+  EXPECT_EQ(Load(inputs.messages()[3]), "box.mbox#1: Subject: 1\n\n1\n\nbox.mbox#2: Subject: 2\n\n2\n");
+
+  inputs.ExpandMboxFiles();
+  EXPECT_EQ(Names(inputs), (std::vector<std::string>{"mail/a.eml", "mail/b.eml", "mail/sub/c.eml", "box.mbox#1",
+                                                      "box.mbox#2", "maildir/cur/1", "maildir/new/2"}));
+  EXPECT_EQ(Load(inputs.messages()[4]), "box.mbox#2: Subject: 2\n\n2\n");
 }
 
 TEST(MessageInputs, AMessageFileWithItsPostmarkStaysWhole) {
@@ -82,31 +92,18 @@ TEST(MessageInputs, AMessageFileWithItsPostmarkStaysWhole) {
   WriteFileBytes(dir.File("one.txt"), text);
   MessageInputs inputs;
   inputs.Add(dir.File("one.txt"), "one.txt");
+  inputs.ExpandMboxFiles();
   ASSERT_EQ(inputs.messages().size(), 1u);
-  EXPECT_EQ(Load(inputs.messages()[0]), text);
+  EXPECT_EQ(Load(inputs.messages()[0]), "one.txt: " + text);
 }
 
-TEST(MessageInputs, ListedMessageFilesAreNotReadAgain) {
+TEST(MessageInputs, AFileThatVanishedAfterListingIsReportedWhenLoaded) {
   TempDirectory dir;
-  const std::string text = std::string(kPostmarkA) + "Subject: a\n\nbody\n";
-  WriteFileBytes(dir.File("one.txt"), text);
+  WriteFileBytes(dir.File("gone.eml"), "x");
   MessageInputs inputs;
-  inputs.Add(dir.File("one.txt"), "one.txt");
-  std::filesystem::remove(dir.File("one.txt"));
-  ASSERT_EQ(inputs.messages().size(), 1u);
-  EXPECT_EQ(Load(inputs.messages()[0]), text);
-}
-
-TEST(MessageInputs, AVanishedMboxFileIsReportedWhenItsMessagesAreLoaded) {
-  TempDirectory dir;
-  WriteFileBytes(dir.File("box"), std::string(kPostmarkA) + "Subject: 1\n\n1\n\n" + kPostmarkB + "Subject: 2\n\n2\n");
-  MessageInputs inputs;
-  inputs.Add(dir.File("box"), "box");
-  std::filesystem::remove(dir.File("box"));
-  ASSERT_EQ(inputs.messages().size(), 2u);
-  std::string error;
-  EXPECT_FALSE(LoadMessage(inputs.messages()[0], error));
-  EXPECT_EQ(error, "cannot be read");
+  inputs.Add(dir.File("gone.eml"), "gone.eml");
+  std::filesystem::remove(dir.File("gone.eml"));
+  EXPECT_EQ(Load(inputs.messages()[0]), "<cannot be read>");
 }
 
 }  // namespace
