@@ -35,6 +35,10 @@ bool CBayesDatabase::Load() {
     Lock lock(mutex_);
     ClearLocked();
     const auto file = OpenStoredFile(files_, settings_.DatabasePath);
+    // Saving the empty database over a file that exists but could not be
+    // read would lose everything learned; such a file is left alone.
+    storedFileUnreadable_ = !file && StoredFileExists(files_, settings_.DatabasePath);
+    if (storedFileUnreadable_) log_.TextLine(kTextWordDatabaseUnreadable);
     if (!file) return false;
     const WordDatabaseHeader header = ReadWordDatabase(*file, table_);
     spamMessages = header.spamMessages;
@@ -55,6 +59,7 @@ bool CBayesDatabase::Save() {
 
 bool CBayesDatabase::SaveLocked() {
   if (!modified_) return true;
+  if (storedFileUnreadable_) return false;
   const WordDatabaseHeader header{compressed_ ? kCompressedSizeHint : table_.slotCount(), spamMessages,
                                   hamMessages};
   const bool replaced = ReplaceStoredFile(files_, settings_.DatabasePath, [&](platform::WritableFile& file) {

@@ -103,6 +103,7 @@ class CBayesDatabase {
   platform::RecursiveMutex mutex_;
   bool modified_ = false;
   bool compressed_ = false;  // Compress removed entries since Init
+  bool storedFileUnreadable_ = false;  // the last Load found a file it could not open
   CountedStringTable table_;
 };
 

@@ -25,6 +25,10 @@ std::unique_ptr<platform::ReadableFile> OpenStoredFile(platform::FileSystem& fil
   return files.OpenForReading(BackupPathFor(path));
 }
 
+bool StoredFileExists(platform::FileSystem& files, const std::string& path) {
+  return files.Exists(path) || files.Exists(BackupPathFor(path));
+}
+
 bool ReplaceStoredFile(platform::FileSystem& files, const std::string& path,
                        const std::function<bool(platform::WritableFile&)>& write) {
   const std::string writingPath = WritingPathFor(path);

@@ -30,6 +30,10 @@ std::unique_ptr<platform::ReadableFile> OpenStoredFile(platform::FileSystem& fil
 // Writes the new content with `write` (false when a write failed) and puts
 // it in place of `path`. True only when the new file is in place; otherwise
 // the file at `path` is untouched.
+// True when the data file or its backup exists, whether or not it can be
+// opened: a store that could not read such a file must not replace it.
+bool StoredFileExists(platform::FileSystem& files, const std::string& path);
+
 bool ReplaceStoredFile(platform::FileSystem& files, const std::string& path,
                        const std::function<bool(platform::WritableFile&)>& write);
 

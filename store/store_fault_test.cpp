@@ -15,6 +15,7 @@ namespace trellisk {
 namespace {
 
 using testing::FileExists;
+using testing::ReadFileBytes;
 
 class SaveFaultTest : public testing::StoreTest {
  protected:
@@ -104,6 +105,50 @@ TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
     ASSERT_TRUE(stored.Load());
     EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kRecords + 10));
   }
+}
+
+// A stored file that exists but cannot be opened (locked, unreadable) is
+// never replaced by the empty store that the failed load left.
+TEST_F(SaveFaultTest, AStoredFileThatCouldNotBeReadIsNeverReplaced) {
+  {
+    CBayesDatabase db(settings_, log_, disk_);
+    AddWords(db, "kept", 10);
+    ASSERT_TRUE(db.Save());
+    CUndo undo(settings_, log_, disk_);
+    AddRecords(undo, "kept", 10);
+    ASSERT_TRUE(undo.Save());
+  }
+  const std::string words = ReadFileBytes(settings_.DatabasePath);
+  const std::string records = ReadFileBytes(settings_.UndodataPath);
+  faulty_.SetFailOpenForReading(true);
+  CBayesDatabase db(settings_, log_, faulty_);
+  CUndo undo(settings_, log_, faulty_);
+  EXPECT_FALSE(db.Load());
+  undo.Load();
+  ASSERT_TRUE(db.AddSpam("new", 1));
+  ASSERT_TRUE(undo.Add("new", 1, 1700000000));
+  EXPECT_FALSE(db.Close());
+  EXPECT_FALSE(undo.Save());
+  EXPECT_EQ(ReadFileBytes(settings_.DatabasePath), words);
+  EXPECT_EQ(ReadFileBytes(settings_.UndodataPath), records);
+  const std::string log = LogText();
+  EXPECT_NE(log.find("The Word Database file exists but cannot be read; it is not overwritten."), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("The Undo Database file exists but cannot be read; it is not overwritten."), std::string::npos);
+
+  faulty_.SetFailOpenForReading(false);
+  EXPECT_TRUE(db.Load()) << "a readable file is used again";
+  ASSERT_TRUE(db.AddSpam("new", 1));
+  EXPECT_TRUE(db.Save());
+}
+
+// Without any stored file, a failed load is a first start: saving is fine.
+TEST_F(SaveFaultTest, WithoutAStoredFileTheNewStoreIsSaved) {
+  faulty_.SetFailOpenForReading(true);
+  CBayesDatabase db(settings_, log_, faulty_);
+  EXPECT_FALSE(db.Load());
+  ASSERT_TRUE(db.AddSpam("first", 1));
+  EXPECT_TRUE(db.Save());
 }
 
 }  // namespace

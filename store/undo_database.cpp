@@ -91,6 +91,9 @@ bool CUndo::Load() {
     table_.Clear();
     modified_ = false;
     const auto file = OpenStoredFile(files_, settings_.UndodataPath);
+    // A file that exists but could not be read is never replaced.
+    storedFileUnreadable_ = !file && StoredFileExists(files_, settings_.UndodataPath);
+    if (storedFileUnreadable_) log_.TextLine(kTextUndoDatabaseUnreadable);
     if (!file) return true;
     // Loaded records count as changes, so a loaded store is written back.
     ReadUndoRecords(*file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); });
@@ -104,7 +107,7 @@ bool CUndo::Save() {
   return GuardedCall(log_, "CUndo::Save", false, [&] {
     Lock lock(mutex_);
     if (!modified_) return true;
-    if (settings_.UndodataPath.empty()) return false;
+    if (settings_.UndodataPath.empty() || storedFileUnreadable_) return false;
     const bool replaced = ReplaceStoredFile(files_, settings_.UndodataPath, [&](platform::WritableFile& file) {
       return WriteUndoRecords(file, table_);
     });

@@ -69,6 +69,7 @@ class CUndo {
   Clock now_;
   platform::RecursiveMutex mutex_;
   bool modified_ = false;
+  bool storedFileUnreadable_ = false;  // the last Load found a file it could not open
   CountedStringTable table_;
 };
 

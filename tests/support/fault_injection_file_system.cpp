@@ -44,6 +44,7 @@ void FaultInjectionFileSystem::FailWriteOperation(int n) {
 bool FaultInjectionFileSystem::NextWriteSucceeds() { return ++count_ != failAt_; }
 
 std::unique_ptr<platform::ReadableFile> FaultInjectionFileSystem::OpenForReading(const std::string& path) {
+  if (failReads_) return nullptr;
   return base_.OpenForReading(path);
 }
 

@@ -1,6 +1,7 @@
 // FaultInjectionFileSystem wraps another FileSystem and makes one chosen
 // write operation fail, to test that a failed save never damages the stored
-// file. The write operations are counted together, in the order they are
+// file; it can also refuse to open files for reading, as a locked or
+// unreadable file would. The write operations are counted together, in the order they are
 // made: every Append, Sync and Close of the files it opened for writing, and
 // every Replace. The failing operation does nothing and reports false; an
 // Append or Sync that failed leaves the file broken, so its later Appends
@@ -27,6 +28,8 @@ class FaultInjectionFileSystem final : public platform::FileSystem {
   void FailWriteOperation(int n);
   // Write operations counted since the last FailWriteOperation (or creation).
   int writeOperations() const { return count_; }
+  // While set, every OpenForReading fails (files still exist).
+  void SetFailOpenForReading(bool fail) { failReads_ = fail; }
 
   std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string& path) override;
@@ -41,6 +44,7 @@ class FaultInjectionFileSystem final : public platform::FileSystem {
   platform::FileSystem& base_;
   std::atomic<int> count_{0};
   std::atomic<int> failAt_{0};
+  std::atomic<bool> failReads_{false};
 };
 
 }  // namespace trellisk::testing
