@@ -3,7 +3,7 @@
 # need. Idempotent; run as root. Packages already present are left alone.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
-packages=(g++ cmake ninja-build pkg-config libboost1.81-dev libpcre2-dev
+packages=(g++ cmake ninja-build pkg-config ccache libboost1.81-dev libpcre2-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates)
 if [ "${1:-}" = "--with-npm" ] && ! command -v npm >/dev/null; then
   packages+=(npm)

@@ -1,31 +1,39 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the unit and end-to-end suites and the corpus
-# suites in an optimised build, then the same suites under AddressSanitizer
-# and UndefinedBehaviorSanitizer, then the threaded suites under
-# ThreadSanitizer. Run as root on Debian 12 from anywhere; installs what it
-# needs. Long fuzzing, soak and peer benchmarks are separate scripts.
+# Builds and runs every test: the unit, end-to-end and corpus suites under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded suites
+# (label "threads") under ThreadSanitizer. Run as root on Debian 12 from
+# anywhere; installs what it needs. Compiler output is cached (ccache) across
+# runs on the same machine. Long fuzzing, soak and peer benchmarks are
+# separate scripts (scripts/fuzz-parser.sh, bench/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --with-npm
 scripts/fetch-corpus.sh || echo "test.sh: corpus not available; corpus suites will be skipped" >&2
 
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/trellisk-ccache}
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 jobs=$(nproc)
-build_and_test() {
-  local dir=$1 sanitize=$2 labels=$3
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRELLISK_SANITIZE="$sanitize" \
-        -DTRELLISK_BUILD_BENCH=OFF >/dev/null
-  if [ -n "$labels" ]; then
-    # Only the test programs of these labels (each test is named after its program).
-    local targets
-    targets=$(ctest --test-dir "$dir" -N -L "$labels" | sed -n 's/^ *Test *#[0-9]*: *//p')
-    cmake --build "$dir" -j "$jobs" --target $targets
-  else
-    cmake --build "$dir" -j "$jobs"
+
+build() {  # directory, targets...: quiet unless it fails
+  local dir=$1; shift
+  if ! cmake --build "$dir" -j "$jobs" "$@" >"$dir/build-output.log" 2>&1; then
+    tail -60 "$dir/build-output.log"
+    echo "test.sh: the build in $dir failed" >&2
+    exit 1
   fi
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${labels:+-L "$labels"}
 }
 
-build_and_test build/release "" ""
-build_and_test build/asan "address,undefined" ""
-build_and_test build/tsan "thread" "threads"
+# The address and undefined-behaviour sanitizer build runs every suite.
+cmake --preset asan "${launcher[@]}" >/dev/null
+build build/asan
+ctest --preset asan -j "$jobs"
+
+# The thread sanitizer runs the threaded suites; only their programs are
+# built (each test is named after its program).
+cmake --preset tsan "${launcher[@]}" >/dev/null
+targets=$(ctest --preset tsan -N | sed -n 's/^ *Test *#[0-9]*: *//p')
+build build/tsan --target $targets trellisk
+ctest --preset tsan -j "$jobs"
 echo "test.sh: all tests passed"
