@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,7 +17,7 @@ namespace trellisk {
 namespace {
 
 constexpr int kThreads = 4;
-constexpr int kRounds = 3000;
+constexpr int kRounds = 1000;
 constexpr int kOwnWords = 50;
 
 std::string OwnWord(int thread, int n) { return "own" + std::to_string(thread) + "_" + std::to_string(n); }
@@ -24,12 +25,17 @@ std::string OwnWord(int thread, int n) { return "own" + std::to_string(thread) +
 class StoreConcurrencyTest : public testing::StoreTest {
  protected:
   // Runs `body(thread)` on kThreads threads and `background()` on one more
-  // until they end.
+  // until they end. The background (a save, which holds the store's lock
+  // while it writes and syncs the file) pauses between its runs, so that
+  // the workers are not starved of the lock.
   template <typename Body, typename Background>
   void RunConcurrently(Body body, Background background) {
     std::atomic<bool> done{false};
     std::thread side([&] {
-      while (!done) background();
+      while (!done) {
+        background();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
     });
     std::vector<std::thread> workers;
     for (int t = 0; t < kThreads; ++t) workers.emplace_back([&, t] { body(t); });
