@@ -6,16 +6,16 @@
 namespace trellisk::host {
 namespace {
 
-const OptionSpec* FindSpec(const std::vector<OptionSpec>& specs, const std::string& name, char shortName) {
-  const auto found = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& spec) {
-    return shortName ? spec.shortName == shortName : spec.name == name;
+const OptionDefinition* FindDefinition(const std::vector<OptionDefinition>& definitions, const std::string& name, char shortName) {
+  const auto found = std::find_if(definitions.begin(), definitions.end(), [&](const OptionDefinition& definition) {
+    return shortName ? definition.shortName == shortName : definition.name == name;
   });
-  return found == specs.end() ? nullptr : &*found;
+  return found == definitions.end() ? nullptr : &*found;
 }
 
 }  // namespace
 
-bool Arguments::Parse(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs,
+bool Arguments::Parse(const std::vector<std::string>& words, const std::vector<OptionDefinition>& definitions,
                       std::string& error) {
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
@@ -35,24 +35,24 @@ bool Arguments::Parse(const std::vector<std::string>& words, const std::vector<O
       inlineValue = name.substr(equals + 1);
       name.resize(equals);
     }
-    const OptionSpec* spec = FindSpec(specs, name, isShort ? word[1] : '\0');
-    if (!spec) {
+    const OptionDefinition* definition = FindDefinition(definitions, name, isShort ? word[1] : '\0');
+    if (!definition) {
       error = "unknown option " + word;
       return false;
     }
-    if (!spec->takesValue) {
+    if (!definition->takesValue) {
       if (inlineValue) {
-        error = "option --" + spec->name + " takes no value";
+        error = "option --" + definition->name + " takes no value";
         return false;
       }
-      values_[spec->name].push_back("");
+      values_[definition->name].push_back("");
       continue;
     }
     if (!inlineValue && i + 1 >= words.size()) {
-      error = "option --" + spec->name + " needs a value";
+      error = "option --" + definition->name + " needs a value";
       return false;
     }
-    values_[spec->name].push_back(inlineValue ? *inlineValue : words[++i]);
+    values_[definition->name].push_back(inlineValue ? *inlineValue : words[++i]);
   }
   return true;
 }

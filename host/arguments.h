@@ -12,7 +12,7 @@
 
 namespace trellisk::host {
 
-struct OptionSpec {
+struct OptionDefinition {
   std::string name;       // without the leading "--"
   bool takesValue = false;
   char shortName = '\0';  // '\0' when there is none
@@ -21,7 +21,7 @@ struct OptionSpec {
 class Arguments {
  public:
   // False, with `error` set, on an unknown option or a missing value.
-  bool Parse(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs, std::string& error);
+  bool Parse(const std::vector<std::string>& words, const std::vector<OptionDefinition>& definitions, std::string& error);
 
   bool Has(const std::string& name) const { return values_.count(name) != 0; }
   // The option's last value.

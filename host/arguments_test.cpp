@@ -5,7 +5,7 @@
 namespace trellisk::host {
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {{"jobs", true, 'j'}, {"spam", false}, {"setting", true}};
+const std::vector<OptionDefinition> kSpecs = {{"jobs", true, 'j'}, {"spam", false}, {"setting", true}};
 
 TEST(Arguments, OptionsValuesAndPositionals) {
   Arguments arguments;

@@ -28,7 +28,7 @@ struct Command {
   const char* summary;
   // The command's own help: usage line and description of its options.
   const char* help;
-  std::vector<OptionSpec> options;
+  std::vector<OptionDefinition> options;
   int (*run)(HostSession& session, const Arguments& arguments);
   // Runs in a new, empty temporary data directory instead of --data.
   bool freshDirectory = false;

@@ -13,7 +13,7 @@ int RunEval(HostSession& session, const Arguments& arguments);
 
 namespace {
 
-const OptionSpec kJobs{"jobs", true, 'j'};
+const OptionDefinition kJobs{"jobs", true, 'j'};
 
 }  // namespace
 

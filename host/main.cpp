@@ -26,7 +26,7 @@ const char* const kGlobalHelp =
     "                        plug-in starts, e.g. --setting Algorithm=3; may be repeated\n"
     "  -h, --help            show this help; COMMAND --help shows a command's help\n";
 
-const std::vector<OptionSpec> kGlobalOptions = {
+const std::vector<OptionDefinition> kGlobalOptions = {
     {"data", true}, {"plugin", true}, {"junk-threshold", true}, {"setting", true}, {"help", false, 'h'}};
 
 void PrintCommands() {
@@ -82,7 +82,7 @@ int Run(const std::vector<std::string>& words) {
   const Command* command = FindCommand(words[commandAt]);
   if (!command) return UsageError("unknown command " + words[commandAt]);
 
-  std::vector<OptionSpec> options = command->options;
+  std::vector<OptionDefinition> options = command->options;
   options.push_back({"help", false, 'h'});
   Arguments arguments;
   if (!arguments.Parse({words.begin() + static_cast<long>(commandAt) + 1, words.end()}, options, error)) {
