@@ -21,7 +21,8 @@ struct OptionDefinition {
 class Arguments {
  public:
   // False, with `error` set, on an unknown option or a missing value.
-  bool Parse(const std::vector<std::string>& words, const std::vector<OptionDefinition>& definitions, std::string& error);
+  bool Parse(const std::vector<std::string>& words, const std::vector<OptionDefinition>& definitions,
+             std::string& error);
 
   bool Has(const std::string& name) const { return values_.count(name) != 0; }
   // The option's last value.
