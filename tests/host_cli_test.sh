@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# trellisk-host as a user runs it: help on every command, training and
+# scoring the sample mail, an unreadable input among readable ones, the
+# statistics and a macro. Usage: host_cli_test.sh <trellisk-host> <samples>
+set -uo pipefail
+HOST=$1
+SAMPLES=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+unset TRELLISK_REGISTRY
+failures=0
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+host() { "$HOST" --data "$WORK/data" "$@"; }
+
+for command in score train eval stats macro info start setup; do
+  host "$command" --help | grep -q "^usage: trellisk-host" || fail "$command --help"
+done
+host --help | grep -q "^commands:" || fail "--help lists the commands"
+host frobnicate 2>/dev/null; [ $? -eq 2 ] || fail "an unknown command exits with 2"
+host score --no-such-option x 2>/dev/null; [ $? -eq 2 ] || fail "an unknown option exits with 2"
+host train "$SAMPLES/train/spam" 2>/dev/null; [ $? -eq 2 ] || fail "train without --spam or --ham exits with 2"
+
+host train --spam "$SAMPLES/train/spam" | grep -q "^trained 30 messages as spam" || fail "train --spam"
+host train --ham "$SAMPLES/train/ham" | grep -q "^trained 30 messages as ham" || fail "train --ham"
+
+host score -j 2 "$SAMPLES/new" "$WORK/missing.eml" >"$WORK/scores" 2>"$WORK/errors"
+status=$?
+[ $status -eq 1 ] || fail "an unreadable input makes the exit status 1 (was $status)"
+grep -q "missing.eml: no such file or directory" "$WORK/errors" || fail "the unreadable input is named"
+[ "$(wc -l <"$WORK/scores")" -eq 10 ] || fail "every readable message is scored: $(cat "$WORK/scores")"
+grep -q "^ *[0-9]* SPAM .*inbox.mbox#1$" "$WORK/scores" || fail "the mbox spam is spam: $(cat "$WORK/scores")"
+grep -q "^ *[0-9]* HAM  .*inbox.mbox#2$" "$WORK/scores" || fail "the mbox ham is ham"
+[ "$(grep -c ' SPAM .*spam-3' "$WORK/scores")" -eq 4 ] || fail "the new spam is spam"
+[ "$(grep -c ' HAM  .*ham-3' "$WORK/scores")" -eq 4 ] || fail "the new ham is ham"
+[ "$(sed 's/^ *[0-9]* [A-Z]* *//' "$WORK/scores" | sort | tr '\n' ' ')" = "$(sed 's/^ *[0-9]* [A-Z]* *//' "$WORK/scores" | tr '\n' ' ')" ] ||
+  fail "lines come in input order with -j 2"
+
+host stats | grep -q "^detected Spam: 5 (100.00%)$" || fail "stats: $(host stats)"
+[ "$(host macro spamfilterversion)" = "Trellisk v2.0.4" ] || fail "macro SPAMFILTERVERSION"
+host macro NOPE 2>/dev/null; [ $? -eq 1 ] || fail "an unknown macro exits with 1"
+grep -q "SPAM RECEIVED, Message-ID: " "$WORK/data/trellisk.log" || fail "the log holds the decisions"
+
+exit $((failures > 0))
