@@ -2,7 +2,9 @@
 // rules' total score for one message and the trace of the rules that fired.
 // Without a rule filter (null) no message is rule-filtered.
 //
-// Calls must not overlap each other; the scoring pipeline serialises them.
+// Implementations are thread-safe: scoring calls of several host threads may
+// overlap, so everything that belongs to one message lives in the call and
+// its result, and a reload of the rules never runs during a ScoreMail.
 #pragma once
 
 #include <cstddef>
@@ -24,13 +26,17 @@ struct RuleFilterInput {
   size_t size;
 };
 
+struct RuleFilterResult {
+  // The sum of the scores of the rules that fired.
+  float total = 0;
+  // One line per rule that fired with a non-zero score.
+  std::string trace;
+};
+
 class RuleFilter {
  public:
   virtual ~RuleFilter() = default;
-  // The sum of the scores of the rules that fired.
-  virtual float ScoreMail(const RuleFilterInput& input) = 0;
-  // One line per rule that fired with a non-zero score in the last ScoreMail.
-  virtual std::string TraceText() = 0;
+  virtual RuleFilterResult ScoreMail(const RuleFilterInput& input) = 0;
 };
 
 }  // namespace trellisk

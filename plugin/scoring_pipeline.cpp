@@ -122,20 +122,20 @@ class Scoring {
 
   void CheckRules() {
     if (!settings_.RuleFilterActive() || !s_.ruleFilter) return;
-    std::lock_guard<std::mutex> lock(s_.ruleFilterMutex);
     const RuleFilterInput input{message_,
                                 rawHeader_ ? &*rawHeader_ : nullptr,
                                 rawBody_ ? &*rawBody_ : nullptr,
                                 parser_.mail().headerText ? &*parser_.mail().headerText : nullptr,
                                 parser_.mail().bodyText ? &*parser_.mail().bodyText : nullptr,
                                 deliveredLength_};
-    const float total = s_.ruleFilter->ScoreMail(input);
+    const RuleFilterResult rules = s_.ruleFilter->ScoreMail(input);
+    const float total = rules.total;
     if (total > 0 && std::trunc(static_cast<double>(total)) >= settings_.RegExpSpamThreshold) {
       score_ = kSpamScore;
       state_ = kRuleFiltered;
       AddResultLine(kTextRegExpFiltered, FormatTwoDecimals(total));
     }
-    if (settings_.VerboseLogfile) s_.log.AddToBlock(message_, s_.ruleFilter->TraceText(), false, true);
+    if (settings_.VerboseLogfile) s_.log.AddToBlock(message_, rules.trace, false, true);
   }
 
   void CheckDnsBlacklists() {

@@ -4,14 +4,12 @@
 // work on it; a learning thread holds it (shared ownership), so a thread
 // that outlasts the shutdown wait never finds the stores destroyed.
 //
-// Thread-safety: the stores lock themselves; the rule filter is serialised
-// by ruleFilterMutex; the settings are written only at start-up and by the
+// Thread-safety: the stores and the checks lock themselves; the settings are written only at start-up and by the
 // setup dialog.
 #pragma once
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 
 #include "checks/dns_blacklist_check.h"
 #include "checks/rule_filter.h"
@@ -55,8 +53,6 @@ struct Session {
   SenderLists* lists = nullptr;
   RuleFilter* ruleFilter = nullptr;
   DnsBlacklistCheck* dns = nullptr;
-  // Rule-filter calls must not overlap.
-  std::mutex ruleFilterMutex;
 };
 
 }  // namespace trellisk

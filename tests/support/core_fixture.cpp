@@ -129,12 +129,12 @@ bool FakeSenderLists::Remove(std::string_view text, ListEntryKind kind) {
 uint32_t FakeSenderLists::blackCount() { return 0; }
 uint32_t FakeSenderLists::whiteCount() { return 0; }
 
-float FakeRuleFilter::ScoreMail(const RuleFilterInput& input) {
+RuleFilterResult FakeRuleFilter::ScoreMail(const RuleFilterInput& input) {
   ++calls_;
   lastRawHeader = input.rawHeader ? *input.rawHeader : "";
   lastRawBody = input.rawBody ? *input.rawBody : "";
   lastSize = input.size;
-  return total_;
+  return {total_, "3.50 SUBJECT pharmacy\n"};
 }
 
 DnsVerdict FakeDnsCheck::CheckDNSBlacklists(MessageHandle, const std::vector<std::string>& relays) {

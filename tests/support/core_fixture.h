@@ -105,8 +105,7 @@ class FakeSenderLists : public SenderLists {
 class FakeRuleFilter : public RuleFilter {
  public:
   explicit FakeRuleFilter(float total) : total_(total) {}
-  float ScoreMail(const RuleFilterInput& input) override;
-  std::string TraceText() override { return "3.50 SUBJECT pharmacy\n"; }
+  RuleFilterResult ScoreMail(const RuleFilterInput& input) override;
 
   float total_;
   int calls_ = 0;
