@@ -103,7 +103,7 @@ bool HostEnvironment::WriteHostKey(std::string& error) {
   return written;
 }
 
-bool ParseSetting(const std::string& text, std::pair<std::string, uint32_t>& setting) {
+bool ParseSetting(const std::string& text, PluginSetting& setting) {
   const size_t equals = text.find('=');
   if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) return false;
   const std::string number = text.substr(equals + 1);
@@ -114,17 +114,26 @@ bool ParseSetting(const std::string& text, std::pair<std::string, uint32_t>& set
   return true;
 }
 
-bool HostEnvironment::WritePluginSettings(const std::vector<std::pair<std::string, uint32_t>>& settings,
-                                          std::string& error) {
+bool ParseTextSetting(const std::string& text, PluginSetting& setting) {
+  const size_t equals = text.find('=');
+  if (equals == std::string::npos || equals == 0) return false;
+  setting = {text.substr(0, equals), text.substr(equals + 1)};
+  return true;
+}
+
+bool HostEnvironment::WritePluginSettings(const std::vector<PluginSetting>& settings, std::string& error) {
   const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
   // With the statistics key in place the plug-in reads its settings as
   // left by an earlier run.
   const bool keys = registry->Create(platform::RegistryHive::LocalMachine, kPluginStatisticsKey) != nullptr;
   const std::unique_ptr<platform::RegistryKey> key =
       registry->Create(platform::RegistryHive::LocalMachine, kPluginSettingsKey);
-  for (const auto& [name, value] : settings) {
-    if (!keys || !key || !key->Write(name, platform::RegistryValue::Dword(value))) {
-      error = "cannot store the setting " + name;
+  for (const PluginSetting& setting : settings) {
+    const platform::RegistryValue value = std::holds_alternative<uint32_t>(setting.value)
+                                              ? platform::RegistryValue::Dword(std::get<uint32_t>(setting.value))
+                                              : platform::RegistryValue::String(std::get<std::string>(setting.value));
+    if (!keys || !key || !key->Write(setting.name, value)) {
+      error = "cannot store the setting " + setting.name;
       return false;
     }
   }

@@ -11,11 +11,19 @@
 
 #include <cstdint>
 #include <optional>
+#include <variant>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace trellisk::host {
+
+// A plug-in setting as the user leaves it in the registry: a number (the
+// flags, limits and weights) or a text (the file paths, the DNS zone list).
+struct PluginSetting {
+  std::string name;
+  std::variant<uint32_t, std::string> value;
+};
 
 struct HostOptions {
   // Empty: $XDG_DATA_HOME/trellisk, else ~/.local/share/trellisk.
@@ -25,13 +33,15 @@ struct HostOptions {
   bool freshDirectory = false;
   // Written to tbplugin.ini as the junk threshold when given.
   std::optional<uint32_t> junkThreshold;
-  // Numeric plug-in settings stored in its registry key before it starts,
-  // as if the user had set them in an earlier run.
-  std::vector<std::pair<std::string, uint32_t>> settings;
+  // Plug-in settings stored in its registry key before it starts, as if the
+  // user had set them in an earlier run.
+  std::vector<PluginSetting> settings;
 };
 
 // Reads "NAME=NUMBER"; false when the text has another form.
-bool ParseSetting(const std::string& text, std::pair<std::string, uint32_t>& setting);
+bool ParseSetting(const std::string& text, PluginSetting& setting);
+// Reads "NAME=TEXT"; the text may be empty. False without a name.
+bool ParseTextSetting(const std::string& text, PluginSetting& setting);
 
 class HostEnvironment {
  public:
@@ -50,7 +60,7 @@ class HostEnvironment {
 
  private:
   bool WriteHostKey(std::string& error);
-  bool WritePluginSettings(const std::vector<std::pair<std::string, uint32_t>>& settings, std::string& error);
+  bool WritePluginSettings(const std::vector<PluginSetting>& settings, std::string& error);
   bool WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error);
   void ReadJunkThreshold();
 

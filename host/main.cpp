@@ -24,10 +24,14 @@ const char* const kGlobalHelp =
     "  --junk-threshold N    write N as the host's junk threshold into tbplugin.ini\n"
     "  --setting NAME=N      store a numeric plug-in setting (registry value) before the\n"
     "                        plug-in starts, e.g. --setting Algorithm=3; may be repeated\n"
+    "  --text-setting NAME=TEXT\n"
+    "                        store a text setting the same way, e.g. a list path or\n"
+    "                        --text-setting DNSServerlist=bl.example.org,dnsbl.example.net\n"
     "  -h, --help            show this help; COMMAND --help shows a command's help\n";
 
 const std::vector<OptionDefinition> kGlobalOptions = {
-    {"data", true}, {"plugin", true}, {"junk-threshold", true}, {"setting", true}, {"help", false, 'h'}};
+    {"data", true},    {"plugin", true},        {"junk-threshold", true},
+    {"setting", true}, {"text-setting", true}, {"help", false, 'h'}};
 
 void PrintCommands() {
   std::printf("%s\ncommands:\n", kGlobalHelp);
@@ -58,7 +62,8 @@ size_t CommandPosition(const std::vector<std::string>& words) {
     const std::string& word = words[i];
     if (word.empty() || word[0] != '-') return i;
     const bool takesValue =
-        (word == "--data" || word == "--plugin" || word == "--junk-threshold" || word == "--setting");
+        (word == "--data" || word == "--plugin" || word == "--junk-threshold" || word == "--setting" ||
+         word == "--text-setting");
     if (takesValue) ++i;
   }
   return words.size();
@@ -102,8 +107,13 @@ int Run(const std::vector<std::string>& words) {
     hostOptions.junkThreshold = static_cast<uint32_t>(threshold);
   }
   for (const std::string& text : global.Values("setting")) {
-    std::pair<std::string, uint32_t> setting;
+    PluginSetting setting;
     if (!ParseSetting(text, setting)) return UsageError("--setting needs NAME=NUMBER, not \"" + text + "\"");
+    hostOptions.settings.push_back(setting);
+  }
+  for (const std::string& text : global.Values("text-setting")) {
+    PluginSetting setting;
+    if (!ParseTextSetting(text, setting)) return UsageError("--text-setting needs NAME=TEXT, not \"" + text + "\"");
     hostOptions.settings.push_back(setting);
   }
   HostEnvironment environment;
