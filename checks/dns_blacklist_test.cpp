@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,33 @@ TEST_F(DnsBlacklistTest, ResolverExceptionIsReportedAndTheCountsComeDown) {
   EXPECT_EQ(checker_.RunningQueries(), 0u);
   EXPECT_THAT(LogText(), HasSubstr("An unexpected exception occured! Please send a report to the author "
                                    "(bugs@trellisk.org) -=> CDNSBlacklist::DNSRequest"));
+}
+
+// A text source that fails for one text, to make a check meet an exception.
+class FailingTexts final : public TextSource {
+ public:
+  explicit FailingTexts(TextId failing) : failing_(failing) {}
+  std::string Load(int id) const override {
+    if (id == failing_) throw std::runtime_error("text unavailable");
+    return BuiltinTexts().Load(id);
+  }
+
+ private:
+  TextId failing_;
+};
+
+TEST_F(DnsBlacklistTest, CheckExceptionIsReportedAndAfterItNothingRuns) {
+  const FailingTexts failing(kTextCachedDnsRequest);
+  texts_ = &failing;
+  checker_.Add("5.6.7.8", kNow, 2);
+  List("4.3.2.1", "a.test");
+  const DnsVerdict verdict = Check({"1.2.3.4", "5.6.7.8", "9.9.9.9"});
+  texts_ = &builtinTexts_;
+  EXPECT_EQ(verdict.state, kNoDecision);
+  EXPECT_EQ(verdict.reason, "a.test(1.2.3.4)") << "what was found before stands";
+  EXPECT_EQ(resolver_.names().size(), 3u) << "the relay after the failure is not checked";
+  EXPECT_EQ(checker_.RunningQueries(), 0u);
+  EXPECT_THAT(LogText(), HasSubstr("-=> CDNSBlacklist::CheckDNSBlacklists"));
 }
 
 TEST_F(DnsBlacklistTest, VerboseLogShowsTheRequestAndEachZone) {
