@@ -110,7 +110,7 @@ void BM_LiteralCheck(benchmark::State& state) {
   }
   state.SetItemsProcessed(messages);
 }
-BENCHMARK(BM_LiteralCheck)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LiteralCheck)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 void BM_AddThenCheck(benchmark::State& state) {
   if (!HaveCorpus(state)) return;

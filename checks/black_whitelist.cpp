@@ -18,6 +18,10 @@ using Lock = std::lock_guard<platform::RecursiveMutex>;
 constexpr uint32_t kTableGrowStep = 1000;
 constexpr uint32_t kTablePoolStep = 100000;
 constexpr uint32_t kTableInitialSize = 1000;
+// Changes a snapshot carries beside its settled group before a full build:
+// the added entries are searched once more per check, and their group is
+// rebuilt with every change.
+constexpr size_t kMaxChangesSinceBuild = 256;
 
 // Texts reach the lists as C strings: they end at their first 0 byte.
 std::string_view BeforeZeroByte(std::string_view text) { return text.substr(0, text.find('\0')); }
@@ -57,7 +61,7 @@ bool CBlackWhitelist::CheckBlackWhitelist(ListMatch& record, std::string_view te
     if (record.verdict == kWhitelisted) return true;
     const std::shared_ptr<const ListSnapshot> snapshot = CurrentSnapshot();
     if (snapshot->empty()) return true;
-    const ListSnapshot::Entry* invalid = snapshot->Check(record, text);
+    const ListEntry* invalid = snapshot->Check(record, text);
     if (!invalid) return true;
     record.expressionNoticeShown = true;
     ShowExpressionNotice(*invalid);
@@ -68,20 +72,40 @@ bool CBlackWhitelist::CheckBlackWhitelist(ListMatch& record, std::string_view te
 std::shared_ptr<const ListSnapshot> CBlackWhitelist::CurrentSnapshot() {
   Lock lock(mutex_);
   if (snapshotCurrent_) return snapshot_;
-  std::vector<ListSnapshot::Entry> entries;
+  const ListSnapshot* previous = snapshot_.get();
+  const auto compiledBefore = [previous](const std::string& text) {
+    return previous ? previous->CompiledFor(text) : nullptr;
+  };
+  const size_t changes = addedSinceBuild_.size() + removedSinceBuild_.size();
+  if (needsFullBuild_ || !previous || changes > kMaxChangesSinceBuild) {
+    auto settled = std::make_shared<const ListEntryGroup>(AllEntries(), compiledBefore);
+    snapshot_ = std::make_shared<const ListSnapshot>(std::move(settled), nullptr, std::vector<uint32_t>{});
+    addedSinceBuild_.clear();
+    removedSinceBuild_.clear();
+    needsFullBuild_ = false;
+    builtSlotCount_ = table_.slotCount();
+  } else {
+    std::shared_ptr<const ListEntryGroup> recent;
+    if (!addedSinceBuild_.empty()) recent = std::make_shared<const ListEntryGroup>(addedSinceBuild_, compiledBefore);
+    snapshot_ = std::make_shared<const ListSnapshot>(previous->settled(), std::move(recent), removedSinceBuild_);
+  }
+  snapshotCurrent_ = true;
+  return snapshot_;
+}
+
+std::vector<ListEntry> CBlackWhitelist::AllEntries() {
+  std::vector<ListEntry> entries;
   entries.reserve(table_.entryCount());
   std::string text;
   uint32_t kind = 0;
   uint32_t sequence = 0;
   for (uint32_t slot = 0; slot < table_.slotCount(); ++slot) {
-    if (table_.GetAt(slot, text, kind, sequence)) entries.push_back({text, static_cast<ListEntryKind>(kind)});
+    if (table_.GetAt(slot, text, kind, sequence)) entries.push_back({text, static_cast<ListEntryKind>(kind), slot});
   }
-  snapshot_ = std::make_shared<const ListSnapshot>(std::move(entries), snapshot_.get());
-  snapshotCurrent_ = true;
-  return snapshot_;
+  return entries;
 }
 
-void CBlackWhitelist::ShowExpressionNotice(const ListSnapshot::Entry& entry) {
+void CBlackWhitelist::ShowExpressionNotice(const ListEntry& entry) {
   const std::string caption = texts_.load()->Load(TraitsOf(ListOf(entry.kind)).falseExpression);
   platform::ShowMessageBox(caption, entry.text, platform::MessageBoxIcon::Error);
 }
@@ -100,6 +124,7 @@ bool CBlackWhitelist::AddLocked(std::string_view text, ListEntryKind kind, uint3
   uint32_t storedSequence = 0;
   if (table_.Lookup(text, storedKind, storedSequence)) return false;
   if (!table_.Add(text, kind, sequence)) return false;
+  NoteAdded(text, kind);
   const ListIndex list = ListOf(kind);
   ++lists_[list].count;
   MarkChanged(list);
@@ -113,13 +138,38 @@ bool CBlackWhitelist::Remove(std::string_view text, ListEntryKind kind) {
     Lock lock(mutex_);
     uint32_t storedKind = 0;
     uint32_t sequence = 0;
-    if (!table_.Lookup(text, storedKind, sequence) || storedKind != kind) return false;
+    uint32_t slot = 0;
+    if (!table_.Lookup(text, storedKind, sequence) || storedKind != kind || !table_.FindSlot(text, slot)) return false;
     table_.Remove(text);
+    NoteRemoved(slot);
     const ListIndex list = ListOf(kind);
     --lists_[list].count;
     MarkChanged(list);
     return true;
   });
+}
+
+// Slots stay where they are until the table grows (or is cleared), which
+// moves every entry: then only a full build is right.
+void CBlackWhitelist::NoteAdded(std::string_view text, ListEntryKind kind) {
+  uint32_t slot = 0;
+  if (table_.slotCount() != builtSlotCount_ || !table_.FindSlot(text, slot)) {
+    needsFullBuild_ = true;
+    return;
+  }
+  addedSinceBuild_.push_back({std::string(text), kind, slot});
+}
+
+// A removed slot is never used again before the table grows, so the slot
+// names the entry.
+void CBlackWhitelist::NoteRemoved(uint32_t slot) {
+  const auto added = std::find_if(addedSinceBuild_.begin(), addedSinceBuild_.end(),
+                                  [slot](const ListEntry& entry) { return entry.slot == slot; });
+  if (added != addedSinceBuild_.end()) {
+    addedSinceBuild_.erase(added);
+  } else {
+    removedSinceBuild_.push_back(slot);
+  }
 }
 
 void CBlackWhitelist::MarkChanged(ListIndex list) {
@@ -155,6 +205,7 @@ void CBlackWhitelist::RemoveListLocked(ListIndex list) {
   // Removal never frees pool bytes; once nothing is left, a fresh table
   // gives them back, so reloading the lists again and again does not grow it.
   if (table_.entryCount() == 0) table_.Clear();
+  needsFullBuild_ = true;
   lists_[list].count = 0;
   MarkChanged(list);
 }
@@ -312,6 +363,7 @@ bool CBlackWhitelist::Close() {
     }
     snapshot_.reset();
     snapshotCurrent_ = false;
+    needsFullBuild_ = true;
     return saved;
   });
 }

@@ -12,7 +12,9 @@
 // Thread-safety: every operation may be called from any thread. Each takes
 // the lists' mutex for its own duration only. A check works on an immutable
 // snapshot of the lists (list_snapshot.h), made after a change by the first
-// check that needs it, so a check never holds the mutex while it searches
+// check that needs it: the entries of the last full build plus those added
+// and removed since, until so many have changed that a full build pays. So a
+// check never holds the mutex while it searches
 // and never waits for the user: the invalid-expression notice is shown with
 // the mutex released. An entry added or removed during a check may or may
 // not count for it. Unexpected exceptions are reported to the log as
@@ -25,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "checks/list_entry_kind.h"
 #include "checks/list_match.h"
@@ -119,8 +122,11 @@ class CBlackWhitelist final : public SenderLists {
   bool SaveList(ListIndex list);
   std::string ListText(ListIndex list);
   bool SaveLocked(ListSelection which);
+  void NoteAdded(std::string_view text, ListEntryKind kind);
+  void NoteRemoved(uint32_t slot);
   std::shared_ptr<const ListSnapshot> CurrentSnapshot();
-  void ShowExpressionNotice(const ListSnapshot::Entry& entry);
+  std::vector<ListEntry> AllEntries();
+  void ShowExpressionNotice(const ListEntry& entry);
   void StatusLine(TextId text);
 
   const Settings& settings_;
@@ -132,9 +138,15 @@ class CBlackWhitelist final : public SenderLists {
   CountedStringTable table_;
   std::array<ListState, 2> lists_;
   // The snapshot of the table as it was when last made; stale after a change
-  // (kept to take over its compiled expressions).
+  // (kept to build the next one from).
   std::shared_ptr<const ListSnapshot> snapshot_;
   bool snapshotCurrent_ = false;
+  // Changes since the snapshot's settled group was built, and the table
+  // size it was built for: its slots hold only while the table keeps it.
+  std::vector<ListEntry> addedSinceBuild_;
+  std::vector<uint32_t> removedSinceBuild_;
+  bool needsFullBuild_ = true;
+  uint32_t builtSlotCount_ = 0;
 };
 
 }  // namespace trellisk

@@ -3,45 +3,45 @@
 #include <algorithm>
 
 namespace trellisk {
+namespace {
 
-bool IsWhiteKind(ListEntryKind kind) { return kind == kWhiteText || kind == kWhiteRegExp; }
-bool IsExpressionKind(ListEntryKind kind) { return kind == kBlackRegExp || kind == kWhiteRegExp; }
+uint32_t SlotOf(const ListEntry* entry, uint32_t none) { return entry ? entry->slot : none; }
 
-ListSnapshot::ListSnapshot(std::vector<Entry> entries, const ListSnapshot* previous)
-    : entries_(std::move(entries)), plainEntries_(PlainEntryIndices(entries_)), automaton_(PlainTexts()) {
-  CompileExpressions(previous);
+}  // namespace
+
+ListSnapshot::ListSnapshot(std::shared_ptr<const ListEntryGroup> settled, std::shared_ptr<const ListEntryGroup> recent,
+                           std::vector<uint32_t> removedSlots)
+    : settled_(std::move(settled)), recent_(std::move(recent)), removedSlots_(std::move(removedSlots)) {
+  std::sort(removedSlots_.begin(), removedSlots_.end());
+  for (const ListEntryGroup* group : {settled_.get(), recent_.get()}) {
+    if (group) AddGroup(*group);
+  }
+  auto bySlot = [](const Expression& a, const Expression& b) { return a.entry->slot < b.entry->slot; };
+  std::sort(whiteExpressions_.begin(), whiteExpressions_.end(), bySlot);
+  std::sort(blackExpressions_.begin(), blackExpressions_.end(), bySlot);
 }
 
-std::vector<uint32_t> ListSnapshot::PlainEntryIndices(const std::vector<Entry>& entries) {
-  std::vector<uint32_t> indices;
+void ListSnapshot::AddGroup(const ListEntryGroup& group) {
+  const std::vector<ListEntry>& entries = group.entries();
   for (uint32_t index = 0; index < entries.size(); ++index) {
-    if (!IsExpressionKind(entries[index].kind)) indices.push_back(index);
-  }
-  return indices;
-}
-
-std::vector<std::string_view> ListSnapshot::PlainTexts() const {
-  std::vector<std::string_view> texts;
-  texts.reserve(plainEntries_.size());
-  for (uint32_t index : plainEntries_) texts.push_back(entries_[index].text);
-  return texts;
-}
-
-void ListSnapshot::CompileExpressions(const ListSnapshot* previous) {
-  for (uint32_t index = 0; index < entries_.size(); ++index) {
-    const Entry& entry = entries_[index];
+    const ListEntry& entry = entries[index];
+    if (Removed(entry.slot)) continue;
+    ++liveEntries_;
     if (!IsExpressionKind(entry.kind)) continue;
-    std::shared_ptr<const ListExpression> compiled = previous ? previous->CompiledBefore(entry.text) : nullptr;
-    if (!compiled) compiled = ListExpression::Compile(entry.text);
-    if (!compiled && firstInvalid_ == kNone) firstInvalid_ = index;
-    (IsWhiteKind(entry.kind) ? whiteExpressions_ : blackExpressions_).push_back({index, std::move(compiled)});
+    const Expression expression{&entry, &group.compiled(index)};
+    (IsWhiteKind(entry.kind) ? whiteExpressions_ : blackExpressions_).push_back(expression);
+    if (!*expression.compiled && (!firstInvalid_ || entry.slot < firstInvalid_->slot)) firstInvalid_ = &entry;
   }
 }
 
-std::shared_ptr<const ListExpression> ListSnapshot::CompiledBefore(const std::string& text) const {
+bool ListSnapshot::Removed(uint32_t slot) const {
+  return std::binary_search(removedSlots_.begin(), removedSlots_.end(), slot);
+}
+
+std::shared_ptr<const ListExpression> ListSnapshot::CompiledFor(const std::string& text) const {
   for (const auto* expressions : {&whiteExpressions_, &blackExpressions_}) {
     for (const Expression& expression : *expressions) {
-      if (expression.compiled && entries_[expression.entry].text == text) return expression.compiled;
+      if (*expression.compiled && expression.entry->text == text) return *expression.compiled;
     }
   }
   return nullptr;
@@ -51,51 +51,63 @@ std::shared_ptr<const ListExpression> ListSnapshot::CompiledBefore(const std::st
 // first invalid expression still to be reported), whichever comes first;
 // black matches matter only when no white one comes before the end, and then
 // only the last of them.
-const ListSnapshot::Entry* ListSnapshot::Check(ListMatch& record, std::string_view text) const {
-  const uint32_t stop = record.expressionNoticeShown ? kNone : firstInvalid_;
-  std::vector<uint32_t> plainMatches = automaton_.FindOccurring(text);
-  for (uint32_t& match : plainMatches) match = plainEntries_[match];
+const ListEntry* ListSnapshot::Check(ListMatch& record, std::string_view text) const {
+  const uint32_t stop = record.expressionNoticeShown ? kNoSlot : SlotOf(firstInvalid_, kNoSlot);
+  const std::vector<const ListEntry*> plainMatches = PlainMatches(text);
 
-  const uint32_t white = FirstWhiteMatch(plainMatches, text, stop);
-  if (white < stop) {
+  const ListEntry* white = FirstWhiteMatch(plainMatches, text, stop);
+  if (SlotOf(white, kNoSlot) < stop) {
     record.verdict = kWhitelisted;
-    record.matchedEntry = entries_[white].text;
+    record.matchedEntry = white->text;
     return nullptr;
   }
-  const uint32_t black = LastBlackMatch(plainMatches, text, stop);
-  if (black != kNone) {
+  if (const ListEntry* black = LastBlackMatch(plainMatches, text, stop)) {
     record.verdict = kBlacklisted;
-    record.matchedEntry = entries_[black].text;
+    record.matchedEntry = black->text;
   }
-  return stop == kNone ? nullptr : &entries_[stop];
+  return stop == kNoSlot ? nullptr : firstInvalid_;
 }
 
-uint32_t ListSnapshot::FirstWhiteMatch(const std::vector<uint32_t>& plainMatches, std::string_view text,
-                                       uint32_t stop) const {
-  uint32_t first = kNone;
-  for (uint32_t match : plainMatches) {
-    if (IsWhiteKind(entries_[match].kind)) first = std::min(first, match);
+std::vector<const ListEntry*> ListSnapshot::PlainMatches(std::string_view text) const {
+  std::vector<const ListEntry*> matches;
+  for (const ListEntryGroup* group : {settled_.get(), recent_.get()}) {
+    if (!group) continue;
+    for (uint32_t index : group->FindPlain(text)) {
+      const ListEntry& entry = group->entries()[index];
+      if (!Removed(entry.slot)) matches.push_back(&entry);
+    }
+  }
+  return matches;
+}
+
+const ListEntry* ListSnapshot::FirstWhiteMatch(const std::vector<const ListEntry*>& plainMatches,
+                                               std::string_view text, uint32_t stop) const {
+  const ListEntry* first = nullptr;
+  for (const ListEntry* match : plainMatches) {
+    if (IsWhiteKind(match->kind) && match->slot < SlotOf(first, kNoSlot)) first = match;
   }
   // Only expressions before every known end can come first.
+  const uint32_t end = std::min(SlotOf(first, kNoSlot), stop);
   for (const Expression& expression : whiteExpressions_) {
-    if (expression.entry >= std::min(first, stop)) break;
-    if (expression.compiled && expression.compiled->Search(text)) return expression.entry;
+    if (expression.entry->slot >= end) break;
+    if (*expression.compiled && (*expression.compiled)->Search(text)) return expression.entry;
   }
   return first;
 }
 
-uint32_t ListSnapshot::LastBlackMatch(const std::vector<uint32_t>& plainMatches, std::string_view text,
-                                      uint32_t stop) const {
-  uint32_t last = kNone;
-  for (uint32_t match : plainMatches) {
-    if (match < stop && !IsWhiteKind(entries_[match].kind) && (last == kNone || match > last)) last = match;
+const ListEntry* ListSnapshot::LastBlackMatch(const std::vector<const ListEntry*>& plainMatches,
+                                              std::string_view text, uint32_t stop) const {
+  const ListEntry* last = nullptr;
+  for (const ListEntry* match : plainMatches) {
+    if (match->slot < stop && !IsWhiteKind(match->kind) && (!last || match->slot > last->slot)) last = match;
   }
   // Only expressions after the last plain match can be the last match; the
   // first of them to match from the end is it.
   for (auto expression = blackExpressions_.rbegin(); expression != blackExpressions_.rend(); ++expression) {
-    if (expression->entry >= stop) continue;
-    if (last != kNone && expression->entry < last) break;
-    if (expression->compiled && expression->compiled->Search(text)) return expression->entry;
+    const uint32_t slot = expression->entry->slot;
+    if (slot >= stop) continue;
+    if (last && slot < last->slot) break;
+    if (*expression->compiled && (*expression->compiled)->Search(text)) return expression->entry;
   }
   return last;
 }
