@@ -40,6 +40,7 @@ struct FilterRule {
   std::string fieldName;      // as written, blanks included
   float score = 0;
   std::string pattern;        // between the quotes or braces
+  std::string foldedPattern;  // text rules: `pattern` with ASCII letters in lower case
   std::string options;        // between the square brackets; for the trace only
   RuleExpression compiled;    // expression rules only; empty when it did not compile
   RuleTarget target = RuleTarget::kField;

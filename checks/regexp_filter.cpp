@@ -66,7 +66,8 @@ RuleFilterResult CRegExpFilter::ScoreMail(const RuleFilterInput& input) {
     const bool verbose = settings_.VerboseLogfile != 0;
     if (verbose) log_.AddToBlock(input.logKey, log_.LoadText(kTextRegExpFilterStarted), true, true);
     const platform::Stopwatch stopwatch;
-    if (const std::shared_ptr<const RuleSet> rules = Current()) Evaluate(input, *rules, result, chain);
+    const std::shared_ptr<const RuleSet> rules = Current();
+    if (rules && !rules->rules().empty()) Evaluate(input, *rules, result, chain);
     if (verbose) {
       const std::string elapsed = FormatTwoDecimals(stopwatch.ElapsedMilliseconds());
       log_.AddToBlock(input.logKey, log_.LoadText(kTextRegExpFilterFinished) + "(" + elapsed + "ms)", true, true);

@@ -95,6 +95,10 @@ FilterRule RuleFromGroups(const boost::cmatch& groups, bool isExpression) {
   rule.fieldName = std::string(GroupText(groups, kFieldGroup));
   rule.score = ParseScore(GroupText(groups, kScoreGroup));
   rule.pattern = Inner(groups, kPatternGroup);
+  if (!isExpression) {
+    rule.foldedPattern = rule.pattern;
+    AsciiLowerInPlace(rule.foldedPattern);
+  }
   rule.options = Inner(groups, kOptionsGroup);
   rule.target = TargetOf(rule.fieldName, isExpression);
   if (isExpression) rule.compiled = RuleExpression(rule.pattern, DotMatchesFor(rule.fieldName));

@@ -63,7 +63,7 @@ RuleOutcome RuleMatcher::Evaluate(const FilterRule& rule) {
   switch (target) {
     case RuleTarget::kMatch:
     case RuleTarget::kCompleteHeader:
-      return InText(rule, rule.useCollected ? message_.headerText : message_.rawHeader);
+      return InText(rule, rule.useCollected ? kHeaderText : kRawHeader);
     case RuleTarget::kHeader:
       return HasFieldNamed(rule.pattern) ? RuleOutcome::kFound : RuleOutcome::kNotFound;
     case RuleTarget::kSize:
@@ -74,7 +74,7 @@ RuleOutcome RuleMatcher::Evaluate(const FilterRule& rule) {
       return InFields(rule, IsRecipientField);
     case RuleTarget::kLine:
     case RuleTarget::kBody:
-      return InText(rule, rule.useCollected ? message_.bodyText : message_.rawBody);
+      return InText(rule, rule.useCollected ? kBodyText : kRawBody);
     case RuleTarget::kField:
       return InFields(rule, IsNamedField);
   }
@@ -88,8 +88,36 @@ RuleTarget RuleMatcher::TargetIn(const FilterRule& rule) const {
   return bodyTarget && !message_.bodyText ? RuleTarget::kField : rule.target;
 }
 
-RuleOutcome RuleMatcher::InText(const FilterRule& rule, const std::string* text) {
-  return text && Finds(rule, *text) ? RuleOutcome::kFound : RuleOutcome::kNotFound;
+const std::string* RuleMatcher::Text(WholeText which) const {
+  switch (which) {
+    case kRawHeader: return message_.rawHeader;
+    case kHeaderText: return message_.headerText;
+    case kRawBody: return message_.rawBody;
+    case kBodyText: return message_.bodyText;
+    case kWholeTextCount: break;
+  }
+  return nullptr;
+}
+
+const std::string& RuleMatcher::FoldedText(WholeText which) {
+  std::optional<std::string>& folded = folded_[which];
+  if (!folded) {
+    folded.emplace(*Text(which));
+    AsciiLowerInPlace(*folded);
+  }
+  return *folded;
+}
+
+// Folding the text once lets every text rule on it use a plain search:
+// the same result as the case-insensitive search, several times faster
+// when many rules look at the same body.
+RuleOutcome RuleMatcher::InText(const FilterRule& rule, WholeText which) {
+  const std::string* text = Text(which);
+  if (!text) return RuleOutcome::kNotFound;
+  if (rule.isExpression) return Finds(rule, *text) ? RuleOutcome::kFound : RuleOutcome::kNotFound;
+  if (rule.foldedPattern.empty()) return RuleOutcome::kNotFound;
+  const bool found = FoldedText(which).find(rule.foldedPattern) != std::string::npos;
+  return found ? RuleOutcome::kFound : RuleOutcome::kNotFound;
 }
 
 // Fields are tried in header order; the first one that holds the pattern

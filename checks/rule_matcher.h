@@ -4,11 +4,16 @@
 // ASCII letters compared without regard to case; an expression is matched
 // with PCRE2.
 //
+// Text rules on the whole header or body search a copy of the text with its
+// ASCII letters in lower case, made once per message when first needed.
+//
 // The matcher borrows the message's texts, its header fields and the
 // scratch for matching, all of which must outlive it; it belongs to one
 // scoring call and one thread.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,8 +42,13 @@ class RuleMatcher {
   bool gaveUp() const { return gaveUp_; }
 
  private:
+  // The four whole texts of a message.
+  enum WholeText { kRawHeader, kHeaderText, kRawBody, kBodyText, kWholeTextCount };
+
   RuleTarget TargetIn(const FilterRule& rule) const;
-  RuleOutcome InText(const FilterRule& rule, const std::string* text);
+  const std::string* Text(WholeText which) const;
+  const std::string& FoldedText(WholeText which);
+  RuleOutcome InText(const FilterRule& rule, WholeText which);
   RuleOutcome InFields(const FilterRule& rule, bool (*selects)(const FilterRule&, const HeaderField&));
   bool Finds(const FilterRule& rule, std::string_view text);
   bool HasFieldNamed(std::string_view name) const;
@@ -48,6 +58,7 @@ class RuleMatcher {
   const HeaderFields& fields_;
   MatchScratch& scratch_;
   bool gaveUp_ = false;
+  std::array<std::optional<std::string>, kWholeTextCount> folded_;
 };
 
 }  // namespace trellisk
