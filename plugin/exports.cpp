@@ -3,6 +3,7 @@
 // inside the core.
 #include <memory>
 
+#include "platform/dns_resolver.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -26,8 +27,8 @@ class ProcessPlugin {
           if (core_) core_->ReportPlatformProblem(problem);
         })),
         core_(std::make_unique<PluginCore>(CoreServices{*registry_, platform::DefaultFileSystem(),
-                                                        platform::OwnModulePath(),
-                                                        platform::SleepMilliseconds})) {}
+                                                        platform::OwnModulePath(), platform::SleepMilliseconds,
+                                                        platform::StartResolver})) {}
 
   PluginCore& core() { return *core_; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "checks/rule_file.h"
 #include "platform/message_box.h"
 #include "plugin/ascii.h"
 #include "plugin/exception_report.h"
@@ -22,7 +23,9 @@ constexpr int kNeutralScore = 50;
 
 }  // namespace
 
-PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_) {}
+PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_) {
+  if (!services_.startResolver) services_.startResolver = platform::StartResolver;
+}
 
 PluginCore::~PluginCore() = default;
 
@@ -47,8 +50,9 @@ void PluginCore::Initialize() {
   GuardedCall(log_, "DODozev::TBP_Initialize", [&] {
     if (session_.load()) return;
     shutdownRequested_ = false;
-    auto session =
-        std::make_shared<Session>(services_.registry, services_.files, log_, learners_, resourceModule_);
+    auto session = std::make_shared<Session>(services_.registry, services_.files, log_, learners_, resourceModule_,
+                                             services_.startResolver(),
+                                             std::string(DirectoryOf(services_.modulePath)));
     Settings& settings = session->settings;
     session->settingsRegistry.Load(settings);
     resourceModule_ = &ownTexts_;
@@ -57,6 +61,9 @@ void PluginCore::Initialize() {
     WritePlatformProblems();
     session->database.Load();
     session->undo.Load();
+    session->blackWhitelist.Load(kBothLists);
+    session->dnsBlacklist.Load();
+    if (settings.RuleFilterActive()) session->regExpFilter.Load();
     session_ = std::move(session);
   });
 }
@@ -93,6 +100,9 @@ void PluginCore::CompressStoresWhenDue(Session& session) {
 }
 
 void PluginCore::SaveStores(Session& session) {
+  session.regExpFilter.Close();
+  session.blackWhitelist.Close();
+  session.dnsBlacklist.Close();
   session.undo.Save();
   session.database.Close();
 }

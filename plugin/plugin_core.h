@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dns_resolver.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/sync.h"
@@ -41,6 +42,9 @@ struct CoreServices {
   std::string modulePath;
   // Pauses of the shutdown sequence.
   std::function<void(uint32_t milliseconds)> sleep;
+  // Starts the name resolver of the DNS blacklist checks for a session;
+  // the system's resolver when empty.
+  std::function<std::unique_ptr<platform::DnsResolver>()> startResolver;
 };
 
 class PluginCore {

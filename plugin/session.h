@@ -1,6 +1,7 @@
 // Session is everything of the plug-in that lives from TBP_Initialize to
-// TBP_Finalize: the settings record and every store, with the log, the texts
-// and the learner count that outlive it. Scoring calls and learning threads
+// TBP_Finalize: the settings record, every store and the rule-based checks
+// (lists, rule filter, DNS blacklists with the resolver they use), with the
+// log, the texts and the learner count that outlive it. Scoring calls and learning threads
 // work on it; a learning thread holds it (shared ownership), so a thread
 // that outlasts the shutdown wait never finds the stores destroyed.
 //
@@ -11,9 +12,10 @@
 #include <atomic>
 #include <memory>
 
-#include "checks/dns_blacklist_check.h"
-#include "checks/rule_filter.h"
-#include "checks/sender_lists.h"
+#include "checks/black_whitelist.h"
+#include "checks/dns_blacklist.h"
+#include "checks/regexp_filter.h"
+#include "platform/dns_resolver.h"
 #include "platform/file_system.h"
 #include "plugin/host_integration.h"
 #include "plugin/learners.h"
@@ -27,15 +29,21 @@
 namespace trellisk {
 
 struct Session {
+  // The DNS cache lies in `moduleDirectory`, beside the plug-in's file.
   Session(platform::Registry& registry, platform::FileSystem& files, Log& log, Learners& learners,
-          const std::atomic<const TextSource*>& resourceModule)
+          const std::atomic<const TextSource*>& resourceModule, std::unique_ptr<platform::DnsResolver> resolver,
+          const std::string& moduleDirectory)
       : log(log),
         learners(learners),
         resourceModule(resourceModule),
+        resolver(std::move(resolver)),
         host(registry, files, log),
         settingsRegistry(registry, host, log),
         database(settings, log, files),
-        undo(settings, log, files) {}
+        undo(settings, log, files),
+        blackWhitelist(settings, log, files, resourceModule),
+        dnsBlacklist(settings, log, files, *this->resolver, moduleDirectory, resourceModule),
+        regExpFilter(settings, log, files) {}
 
   // The text source every user-visible text is loaded from now.
   const TextSource& texts() const { return *resourceModule.load(); }
@@ -43,16 +51,21 @@ struct Session {
   Log& log;
   Learners& learners;
   const std::atomic<const TextSource*>& resourceModule;
+  const std::unique_ptr<platform::DnsResolver> resolver;
 
   Settings settings;
   HostIntegration host;
   SettingsRegistry settingsRegistry;
   CBayesDatabase database;
   CUndo undo;
-  // The rule-based checks; null until the plug-in has them.
-  SenderLists* lists = nullptr;
-  RuleFilter* ruleFilter = nullptr;
-  DnsBlacklistCheck* dns = nullptr;
+  CBlackWhitelist blackWhitelist;
+  CDNSBlacklist dnsBlacklist;
+  CRegExpFilter regExpFilter;
+  // The checks as scoring and training use them; tests may put others in
+  // their place (or null: no check) before any message arrives.
+  SenderLists* lists = &blackWhitelist;
+  RuleFilter* ruleFilter = &regExpFilter;
+  DnsBlacklistCheck* dns = &dnsBlacklist;
 };
 
 }  // namespace trellisk

@@ -38,7 +38,7 @@ TEST_F(LifecycleTest, FirstStartUsesBareFileNamesInTheCurrentDirectory) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir_.path());
   {
-    PluginCore core(CoreServices{fresh, platform::DefaultFileSystem(), "", [](uint32_t) {}});
+    PluginCore core(CoreServices{fresh, platform::DefaultFileSystem(), "", [](uint32_t) {}, nullptr});
     core.Initialize();
     EXPECT_EQ(core.session()->settings.DatabasePath, "database.dat");
     EXPECT_EQ(core.session()->settings.RunCount, 0u);

@@ -44,7 +44,11 @@ CoreFixture::CoreFixture() {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds == 50 ? 5 : 1));
   };
   core_ = std::make_unique<PluginCore>(
-      CoreServices{registry_, platform::DefaultFileSystem(), dir_.File("trellisk.tbp"), sleep});
+      CoreServices{registry_, platform::DefaultFileSystem(), dir_.File("trellisk.tbp"), sleep, [this] {
+                     auto resolver = std::make_unique<FakeResolver>();
+                     resolver_ = resolver.get();
+                     return resolver;
+                   }});
 }
 
 CoreFixture::~CoreFixture() {

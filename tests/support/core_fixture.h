@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "checks/dns_blacklist_check.h"
+#include "checks/dns_fake_resolver.h"
 #include "checks/rule_filter.h"
 #include "checks/sender_lists.h"
 #include "platform/memory_registry.h"
@@ -72,6 +73,10 @@ class CoreFixture : public ::testing::Test {
   TempDirectory dir_;
   platform::MemoryRegistry registry_;
   std::unique_ptr<PluginCore> core_;
+
+  // The name resolver of the running session: answers only what a test
+  // lists in it.
+  FakeResolver* resolver_ = nullptr;
 
   std::mutex sleepsMutex_;
   std::vector<uint32_t> sleeps_;
