@@ -41,4 +41,18 @@ host stats | grep -q "^detected Spam: 5 (100.00%)$" || fail "stats: $(host stats
 host macro NOPE 2>/dev/null; [ $? -eq 1 ] || fail "an unknown macro exits with 1"
 grep -q "SPAM RECEIVED, Message-ID: " "$WORK/data/trellisk.log" || fail "the log holds the decisions"
 
+# The lists and the rules, from their files in the data directory.
+printf 'TEXT: tkeller@northwind.example\r\n' >"$WORK/data/blacklist.txt"
+printf 'REGEXP: lena\\.fischer@\r\n' >"$WORK/data/whitelist.txt"
+printf 'SUBJECT: 600 "%s" [test rule]\r\n' "$(grep -m1 '^Subject:' "$SAMPLES/new/ham-32.eml" | awk '{print $NF}')" \
+  >"$WORK/data/filters.dat"
+host --setting Algorithm=5 score "$SAMPLES/new/ham-31.eml" "$SAMPLES/new/ham-33.eml" "$SAMPLES/new/ham-32.eml" \
+  >"$WORK/checked" || fail "scoring with lists and rules"
+grep -q "^100 SPAM .*ham-31.eml$" "$WORK/checked" || fail "a black-listed sender: $(cat "$WORK/checked")"
+grep -q "^  0 HAM  .*ham-33.eml$" "$WORK/checked" || fail "a white-listed sender"
+grep -q "^100 SPAM .*ham-32.eml$" "$WORK/checked" || fail "a rule-filtered subject"
+grep -q "BLACKLISTED, .*Reason: tkeller@northwind.example" "$WORK/data/trellisk.log" || fail "the black-list line"
+grep -q "WHITELISTED, .*Reason: lena\\\\.fischer@" "$WORK/data/trellisk.log" || fail "the white-list line"
+grep -q "REGEXP FILTERED, .*Reason: 600.00" "$WORK/data/trellisk.log" || fail "the rule-filter line"
+
 exit $((failures > 0))
