@@ -32,16 +32,20 @@ const boost::regex& IncludeLine() {
   return regex;
 }
 
+// The two rule forms. Blanks around the score are written as
+// ":\s*(?:(score)\s*)?" rather than ":\s*(score)?\s*": the same lines and
+// groups, but a line of many blanks that is no rule fails in linear time
+// instead of trying every split of the blanks between the two "\s*".
 const boost::regex& ExpressionForm() {
   static const boost::regex regex = CompileClassic(
-      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*([0-9\.\-]*)?\s*(\{.*\})\s*(\[.*\])?)",
+      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*(?:([0-9\.\-]+)\s*)?(\{.*\})\s*(\[.*\])?)",
       boost::regex::perl | boost::regex::icase);
   return regex;
 }
 
 const boost::regex& TextForm() {
   static const boost::regex regex = CompileClassic(
-      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*([0-9\.\-]*)?\s*("[^"]*")\s*(\[.*\])?)",
+      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*(?:([0-9\.\-]+)\s*)?("[^"]*")\s*(\[.*\])?)",
       boost::regex::perl | boost::regex::icase);
   return regex;
 }

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/regex.hpp>
+
+#include <array>
 #include <cfloat>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "plugin/ascii.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
@@ -64,6 +69,84 @@ TEST(ParseRuleLine, ReadsBothForms) {
       {R"(BODY: -- "x")", "|BODY|0.000000|x|"},
   };
   for (const Case& c : cases) EXPECT_EQ(DescribeLine(c.line), c.expected) << c.line;
+}
+
+// The rule forms as first written, the oracle of the ones in use.
+std::string DescribeLiterally(const std::string& untrimmed) {
+  static const boost::regex expression(
+      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*([0-9\.\-]*)?\s*(\{.*\})\s*(\[.*\])?)",
+      boost::regex::perl | boost::regex::icase);
+  static const boost::regex text(
+      R"((%)?(\+)?(=)?(\-)?(@)?(~)?([^:]+):\s*([0-9\.\-]*)?\s*("[^"]*")\s*(\[.*\])?)",
+      boost::regex::perl | boost::regex::icase);
+  const std::string line(Trim(untrimmed));
+  if (line.empty() || line[0] == '#') return "none";
+  boost::smatch groups;
+  const bool isExpression = boost::regex_match(line, groups, expression);
+  if (!isExpression && !boost::regex_match(line, groups, text)) return "none";
+  std::string flags;
+  for (int group = 1; group <= 6; ++group) {
+    if (groups[group].matched) flags += "%+=-@~"[group - 1];
+  }
+  if (isExpression) flags += 'E';
+  const auto inner = [&](int group) {
+    const std::string all = groups[group].str();
+    return all.size() < 2 ? std::string() : all.substr(1, all.size() - 2);
+  };
+  return flags + "|" + groups[7].str() + "|" + std::to_string(ParseScore(groups[8].str())) + "|" + inner(9) + "|" +
+         inner(10);
+}
+
+// Lines put together from the pieces of the rule forms, near misses
+// included, with now and then one stray character.
+class RuleLineGenerator {
+ public:
+  std::string Next() {
+    std::string line;
+    for (const auto& pieces : kPieces) line += Pick(pieces);
+    if (Chance(4)) line.insert(Below(line.size() + 1), 1, Pick(kStray));
+    return line;
+  }
+
+ private:
+  template <size_t N>
+  const char* Pick(const std::array<const char*, N>& pieces) {
+    return pieces[Below(N)];
+  }
+  char Pick(std::string_view characters) { return characters[Below(characters.size())]; }
+  size_t Below(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
+  bool Chance(size_t oneIn) { return Below(oneIn) == 0; }
+
+  static constexpr std::string_view kStray = " \t1.-:{}[]\"aB@~=%+#";
+  static constexpr std::array<std::array<const char*, 9>, 8> kPieces{{
+      {"", "", "%", "=", "-", "@", "~", "%+=-@~", "-@"},
+      {"", "", "", "@", "~", "=", "-~", "@-", "+%"},
+      {"SUBJECT", "Body", "a b", "x-y ", " A", "", "ANY-SENDER", "B{", "\"q\""},
+      {":", ":", ":", ":", "::", " :", "", ":{", ":\""},
+      {"", " ", "  ", "\t", " 1", "-2.5 ", "1.2.3", "--", " . "},
+      {"", " ", "", "1 2", " 7", "", "", "", " "},
+      {"\"x\"", "\"\"", "{a}", "{a}b}", "{", "\"x", "{}", "{\"}\"}", "\"a:b\""},
+      {"", "", " [o]", "[]", " [a]b]", " [", " x", "[o] ", " [o] [p]"},
+  }};
+  std::mt19937 random_{20240607};
+};
+
+TEST(ParseRuleLine, AgreesWithTheLiteralFormsOnGeneratedLines) {
+  RuleLineGenerator generator;
+  int rules = 0;
+  for (int i = 0; i < 50000; ++i) {
+    const std::string line = generator.Next();
+    const std::string expected = DescribeLiterally(line);
+    if (expected != "none") ++rules;
+    ASSERT_EQ(DescribeLine(line), expected) << line;
+  }
+  EXPECT_GT(rules, 5000) << "the generator must reach rule lines";
+}
+
+TEST(ParseRuleLine, LongBlankLinesAreNoRuleAndCheap) {
+  EXPECT_EQ(DescribeLine("A:" + std::string(100000, ' ') + "1" + std::string(100000, ' ')), "none");
+  EXPECT_EQ(DescribeLine("A:" + std::string(100000, ' ') + "1" + std::string(100000, ' ') + "\"x\""),
+            "|A|1.000000|x|");
 }
 
 TEST(ParseRuleLine, IgnoresWhatIsNoRule) {
