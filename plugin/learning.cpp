@@ -206,13 +206,13 @@ void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& reque
   platform::ManualResetEvent* ready = request.ready;
   try {
     const bool isSpam = request.isSpam;
-    std::optional<std::string> text = ReadMessageText(request.message, request.reader);
+    std::optional<MessageText> text = ReadMessageText(request.message, request.reader);
     ready->Set();
     ready = nullptr;  // the request is gone from here on
     if (text) {
-      CutLongMessage(*text);
+      CutLongMessage(text->bytes);
       CMailParser parser(s.settings, s.log, s.lists);
-      parser.SetMail(text->data(), text->size(), true);
+      parser.SetMail(text->bytes.data(), text->bytes.size(), true);
       WordVector* vector = parser.ParseMail();
       Training(s, isSpam, parser, vector, stopwatch).Run();
     }

@@ -1,17 +1,22 @@
 #include "plugin/message_text.h"
 
+#include <algorithm>
+
 namespace trellisk {
 
-std::optional<std::string> ReadMessageText(MessageHandle message, PropertyReader reader) {
+std::optional<MessageText> ReadMessageText(MessageHandle message, PropertyReader reader) {
   if (reader == nullptr) return std::nullopt;
   try {
     const int needed = reader(message, TBP_PROPERTY_RAW_MESSAGE, nullptr, 0);
     if (needed <= 0) return std::nullopt;
-    std::string text(static_cast<size_t>(needed), '\0');
-    const int copied = reader(message, TBP_PROPERTY_RAW_MESSAGE, text.data(), needed);
+    // One byte beyond kLongMessageBytes tells a message that must be cut.
+    const int wanted = static_cast<int>(std::min<size_t>(static_cast<size_t>(needed), kLongMessageBytes + 1));
+    MessageText text{std::string(static_cast<size_t>(wanted), '\0'), 0};
+    const int copied = reader(message, TBP_PROPERTY_RAW_MESSAGE, text.bytes.data(), wanted);
     // A reader that claims more than it was allowed to copy is not believed.
-    if (copied <= 0 || copied > needed) return std::nullopt;
-    text.resize(static_cast<size_t>(copied));
+    if (copied <= 0 || copied > wanted) return std::nullopt;
+    text.bytes.resize(static_cast<size_t>(copied));
+    text.deliveredLength = static_cast<size_t>(copied == wanted ? needed : copied);
     return text;
   } catch (...) {
     return std::nullopt;

@@ -54,9 +54,9 @@ class Scoring {
   // Returns whether to learn the message automatically, as spam (true) or
   // ham (false); nothing when it is not to be learned.
   std::optional<bool> Run(PropertyReader reader) {
-    std::optional<std::string> text = ReadMessageText(message_, reader);
+    std::optional<MessageText> text = ReadMessageText(message_, reader);
     if (text) {
-      const ListMatch verdict = ParseAndCheckLists(std::move(*text));
+      const ListMatch verdict = ParseAndCheckLists(std::move(text->bytes), text->deliveredLength);
       if (verdict.verdict != kNoDecision) {
         ReportListed(verdict);
       } else {
@@ -72,8 +72,7 @@ class Scoring {
   }
 
  private:
-  ListMatch ParseAndCheckLists(std::string text) {
-    const size_t deliveredLength = text.size();
+  ListMatch ParseAndCheckLists(std::string text, size_t deliveredLength) {
     CutLongMessage(text);
     ListMatch raw;
     if (s_.lists) s_.lists->CheckBlackWhitelist(raw, text, true);
