@@ -10,6 +10,7 @@ int RunTrain(HostSession& session, const Arguments& arguments);
 int RunStats(HostSession& session, const Arguments& arguments);
 int RunMacro(HostSession& session, const Arguments& arguments);
 int RunEval(HostSession& session, const Arguments& arguments);
+int RunSoak(HostSession& session, const Arguments& arguments);
 
 namespace {
 
@@ -50,6 +51,20 @@ const std::vector<Command>& AllCommands() {
        "  -j, --jobs N        call the plug-in from N host threads at once (default 1)\n",
        {{"spam", true}, {"ham", true}, {"unsure-band", true}, {"list", false}, kJobs},
        RunEval, true},
+      {"soak", "score and train known mail from several threads for a long time",
+       "usage: trellisk-host [global options] soak --spam PATH --ham PATH [options]\n"
+       "Starts the plug-in once and, from N host threads, scores every message and then\n"
+       "trains it as what it is, round and round the given folders, until the time is\n"
+       "up. Prints the resident memory, thread count and open files of the process at\n"
+       "every report, and at the end checks that the saved word database's message\n"
+       "totals grew by exactly the trainings made (run it with --setting AutoLearning=0,\n"
+       "as automatic learning would add to them).\n"
+       "  --spam PATH           a folder of spam (may be given several times)\n"
+       "  --ham PATH            a folder of ham (may be given several times)\n"
+       "  --seconds N           how long to run (default 3600)\n"
+       "  --report-every N      seconds between reports (default 60)\n"
+       "  -j, --jobs N          host threads (default 4)\n",
+       {{"spam", true}, {"ham", true}, {"seconds", true}, {"report-every", true}, kJobs}, RunSoak},
       {"stats", "show the plug-in's statistics (the SPAMFILTERSTATISTIC macro)",
        "usage: trellisk-host [global options] stats\n"
        "Expands the statistics macro: messages learned, detections and corrections.\n",
