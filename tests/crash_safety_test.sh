@@ -108,18 +108,21 @@ for round in $(seq 1 "$ROUNDS"); do
     1) command=(train --ham "$SAMPLES/train/ham") ;;
     2) command=(score -j 2 "$SAMPLES/new" "$WORK/fresh.mbox") ;;
   esac
-  # Half of the kills aim at the end of the run, where the stores are saved.
-  if [ $((RANDOM % 2)) -eq 0 ]; then
-    delay_ms=$((RANDOM % (run_ms + 1)))
-  else
-    delay_ms=$((run_ms * 7 / 10 + RANDOM % (run_ms / 2 + 1)))
-  fi
   log_lines=$(wc -l <"$DATA/trellisk.log")
   # The host itself in the background (not a shell function's subshell), so
   # that the kill reaches it.
   "$HOST" "${COMMON[@]}" "${command[@]}" >/dev/null 2>&1 &
   pid=$!
-  sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
+  if [ $((RANDOM % 3)) -eq 0 ]; then
+    # Kill as soon as the shutdown has saved its first store (the lists come
+    # first, the undo and word databases after them).
+    until tail -n +"$((log_lines + 1))" "$DATA/trellisk.log" | grep -q "saved\.\.\." || ! kill -0 "$pid" 2>/dev/null; do
+      :
+    done
+  else
+    delay_ms=$((RANDOM % (run_ms + run_ms / 5 + 1)))
+    sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
+  fi
   if kill -KILL "$pid" 2>/dev/null; then
     wait "$pid" 2>/dev/null
     killed=$((killed + 1))
