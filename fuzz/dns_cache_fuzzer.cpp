@@ -1,0 +1,76 @@
+// The DNS blacklist cache file: the input is the file. Load it, check two
+// fixed relays against one zone (a fake resolver that lists nothing), save,
+// and do it all again with the saved file. Loading adds up the listings of
+// repeated addresses and keeps the last time; the check and the ageing at
+// save may drop entries but never change or invent one, and the second
+// round must save what the first one did.
+#include <map>
+#include <utility>
+
+#include "checks/dns_blacklist.h"
+#include "checks/dns_cache_file.h"
+#include "checks/dns_fake_resolver.h"
+#include "fuzz/fuzz_fixture.h"
+#include "fuzz/fuzz_targets.h"
+
+namespace trellisk::fuzz {
+namespace {
+
+constexpr const char* kCacheDirectory = "dns/";
+constexpr const char* kCachePath = "dns/cache.dat";
+constexpr uint32_t kNow = 1700000000;
+// A line of the file cannot hold a line end, so no loaded cache has this address.
+constexpr std::string_view kAddressNoFileHolds = "\n";
+const std::vector<std::string> kRelays = {"192.0.2.1", "198.51.100.7"};
+
+using CacheRecords = std::map<std::string, std::pair<uint32_t, uint32_t>>;  // address: listings, time
+
+// What loading the file gives: listings summed, the last time kept.
+CacheRecords ReadRecords(MemoryFileSystem& files) {
+  CacheRecords records;
+  if (const auto file = files.OpenForReading(kCachePath)) {
+    ReadDnsCacheRecords(*file, [&](const DnsCacheRecord& record) {
+      if (record.address.empty()) return;
+      auto& [listings, time] = records[std::string(record.address)];
+      listings += record.listings;
+      time = record.lastListed;
+    });
+  }
+  return records;
+}
+
+bool IsPartOf(const CacheRecords& part, const CacheRecords& whole) {
+  for (const auto& [address, counts] : part) {
+    const auto found = whole.find(address);
+    if (found == whole.end() || found->second != counts) return false;
+  }
+  return true;
+}
+
+void LoadCheckAndSave(FuzzFixture& fixture) {
+  testing::FakeResolver resolver;
+  CDNSBlacklist blacklist(fixture.settings, fixture.log, fixture.files, resolver, kCacheDirectory,
+                          fixture.textSource, [] { return kNow; });
+  Expect(blacklist.Load(), "the cache file did not load");
+  blacklist.CheckDNSBlacklists(1, kRelays);
+  Expect(blacklist.Add(kAddressNoFileHolds, kNow, 1) && blacklist.Remove(std::string(kAddressNoFileHolds)),
+         "the marker address could not be added and removed");
+  Expect(blacklist.Save(), "the cache could not be saved");
+}
+
+}  // namespace
+
+void FuzzDnsCache(FuzzInput input) {
+  FuzzFixture fixture;
+  fixture.settings.DNSServerlist = "zone.test";
+  fixture.settings.VerboseLogfile = 0;
+  fixture.files.SetFile(kCachePath, std::string(AsText(input)));
+  const CacheRecords loaded = ReadRecords(fixture.files);
+  LoadCheckAndSave(fixture);
+  const CacheRecords first = ReadRecords(fixture.files);
+  Expect(IsPartOf(first, loaded), "saving the cache changed or invented an entry");
+  LoadCheckAndSave(fixture);
+  Expect(ReadRecords(fixture.files) == first, "the second save differs from the first");
+}
+
+}  // namespace trellisk::fuzz
