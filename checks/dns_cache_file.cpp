@@ -7,6 +7,7 @@
 #include "plugin/ascii.h"
 #include "plugin/number_text.h"
 #include "store/buffered_text_writer.h"
+#include "store/text_line_end.h"
 
 namespace trellisk {
 namespace {
@@ -27,7 +28,9 @@ bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable
   uint32_t listings = 0;
   uint32_t lastListed = 0;
   for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, address, listings, lastListed)) continue;
+    if (!table.GetAt(slot, address, listings, lastListed) || !ReadsBackAsOneLine(address, kDnsCacheLineBuffer)) {
+      continue;
+    }
     out.Write(address);
     out.EndLine();
     out.WriteNumber(listings);

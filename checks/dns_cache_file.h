@@ -34,7 +34,8 @@ struct DnsCacheRecord {
 };
 
 // Every entry in slot order (key, first counter = listings, second =
-// lastListed). False when a write failed.
+// lastListed), except those whose address is too long to read back as one
+// line (text_line_end.h). False when a write failed.
 bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable& table);
 
 // Calls `onRecord` for each complete record; the address view lasts for the call.

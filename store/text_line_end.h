@@ -4,6 +4,7 @@
 // elsewhere. Readers accept both.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace trellisk {
@@ -13,5 +14,14 @@ inline constexpr std::string_view kTextLineEnd = "\r\n";
 #else
 inline constexpr std::string_view kTextLineEnd = "\n";
 #endif
+
+// Whether a line of `text` with its line end comes back whole from a reader
+// whose line buffer (terminating 0 included) has `bufferSize` bytes. A
+// longer line reads back in pieces, which puts every later line of a
+// record file out of step, so record writers leave such a record out. Only
+// a damaged file can give a key that long.
+inline bool ReadsBackAsOneLine(std::string_view text, size_t bufferSize) {
+  return text.size() + kTextLineEnd.size() < bufferSize;
+}
 
 }  // namespace trellisk

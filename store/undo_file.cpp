@@ -6,6 +6,7 @@
 #include "plugin/ascii.h"
 #include "plugin/number_text.h"
 #include "store/buffered_text_writer.h"
+#include "store/text_line_end.h"
 
 namespace trellisk {
 
@@ -15,7 +16,7 @@ bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& ta
   uint32_t kind = 0;
   uint32_t time = 0;
   for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, key, kind, time)) continue;
+    if (!table.GetAt(slot, key, kind, time) || !ReadsBackAsOneLine(key, kUndoFileLineBuffer)) continue;
     out.Write(key);
     out.EndLine();
     out.WriteNumber(kind);

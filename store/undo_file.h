@@ -29,8 +29,9 @@ struct UndoRecord {
   uint32_t time;
 };
 
-// Every record in slot order (key, first counter = kind, second = time).
-// False when a write failed.
+// Every record in slot order (key, first counter = kind, second = time),
+// except those whose key is too long to read back as one line
+// (text_line_end.h). False when a write failed.
 bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table);
 
 // Calls `onRecord` for each complete record; the key view lasts for the call.

@@ -9,6 +9,7 @@
 #include "plugin/number_text.h"
 #include "store/buffered_text_writer.h"
 #include "store/prime_table.h"
+#include "store/text_line_end.h"
 
 namespace trellisk {
 namespace {
@@ -55,6 +56,7 @@ bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& h
   uint32_t ham = 0;
   for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
     if (!table.GetAt(slot, key, spam, ham) || (spam == 0 && ham == 0)) continue;
+    if (!ReadsBackAsOneLine(key, kWordFileLineBuffer)) continue;
     out.Write(key);
     out.EndLine();
     out.WriteNumber(spam);

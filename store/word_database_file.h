@@ -40,7 +40,8 @@ struct WordDatabaseHeader {
 };
 
 // Writes the header and every entry. False when a write failed. Entries whose
-// counts are both 0 are left out: a reader would take them for the end.
+// counts are both 0 are left out: a reader would take them for the end; so
+// are keys too long to read back as one line (text_line_end.h).
 bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& header,
                        const CountedStringTable& table);
 
