@@ -1,4 +1,9 @@
 # Third-party libraries: Boost.Regex 1.81 (header-only) and PCRE2 (8-bit).
+# The Windows cross build finds them its own way.
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/TrelliskWindows.cmake)
+  return()
+endif()
 
 find_package(Boost 1.81...<1.82 CONFIG REQUIRED COMPONENTS headers)
 

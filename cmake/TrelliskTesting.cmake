@@ -4,7 +4,9 @@
 # sanitizer presets run the whole suite, the "corpus" label marks suites that
 # read the real-mail corpus (skipped when it has not been fetched).
 
-find_package(GTest 1.12 REQUIRED)
+if(NOT TARGET GTest::gtest)  # the Windows cross build compiles its own
+  find_package(GTest 1.12 REQUIRED)
+endif()
 
 function(trellisk_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;LABELS" ${ARGN})
@@ -19,5 +21,5 @@ function(trellisk_test name)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "TRELLISK_SOURCE_DIR=${PROJECT_SOURCE_DIR};TRELLISK_CORPUS_DIR=${PROJECT_SOURCE_DIR}/.cache/corpus")
+    ENVIRONMENT "TRELLISK_SOURCE_DIR=${TRELLISK_TEST_PATH_PREFIX}${PROJECT_SOURCE_DIR};TRELLISK_CORPUS_DIR=${TRELLISK_TEST_PATH_PREFIX}${PROJECT_SOURCE_DIR}/.cache/corpus")
 endfunction()
