@@ -70,7 +70,7 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
 }
 
 std::string HostEnvironment::ResolveInput(const std::string& path) const {
-  if (path.empty() || path[0] == '/') return path;
+  if (path.empty() || fs::path(path).is_absolute()) return path;
   return invocationDirectory_ + path;
 }
 

@@ -47,7 +47,7 @@ const Command* FindCommand(const std::string& name) {
 
 std::string DefaultPluginPath() {
   const std::string program = platform::ExecutablePath();
-  const size_t slash = program.rfind('/');
+  const size_t slash = program.rfind(platform::kPathSeparator);
   return (slash == std::string::npos ? std::string() : program.substr(0, slash + 1)) + "trellisk.tbp";
 }
 
