@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the unit, end-to-end and corpus suites under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the threaded suites
-# (label "threads") under ThreadSanitizer. Run as root on Debian 12 from
+# (label "threads") under ThreadSanitizer, then the Windows plug-in
+# cross-built for x86-64 and x86 with its suites run under wine
+# (scripts/windows-cross.sh). Run as root on Debian 12 from
 # anywhere; installs what it needs. Compiler output is cached (ccache) across
 # runs on the same machine. Long fuzzing, soak and peer benchmarks are
 # separate scripts (scripts/fuzz-parser.sh, bench/).
@@ -36,4 +38,7 @@ cmake --preset tsan "${launcher[@]}" >/dev/null
 targets=$(ctest --preset tsan -N | sed -n 's/^ *Test *#[0-9]*: *//p')
 build build/tsan --target $targets trellisk
 ctest --preset tsan -j "$jobs"
+
+# The Windows plug-in: both architectures built, the 64-bit suites run.
+WIN_JOBS=$jobs scripts/windows-cross.sh
 echo "test.sh: all tests passed"

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows plug-in (trellisk.tbp), the test host and the test
+# programs with MinGW-w64 on Debian 12, and runs the tests under wine,
+# headless. Idempotent; run as root from anywhere.
+#
+#   WIN_ARCHES       architectures to build          (default "x86_64 i686")
+#   WIN_TEST_ARCHES  architectures to test under wine (default "x86_64"; the
+#                    32-bit run needs wine32, see scripts/windows-test-i686.sh);
+#                    an architecture that is not tested gets only the plug-in
+#                    and the test host built
+#   WIN_TESTS        ctest -R expression of the suites run under wine
+#   WIN_CACHE        PCRE2 sources and builds, wine prefixes
+#                    (default <repo>/.cache/windows, ignored by git)
+#   WIN_JOBS         parallel build jobs (default: the number of cores)
+#
+# PCRE2 comes from Debian's source package, built once per architecture into
+# the cache; Boost.Regex is header-only and GoogleTest is built from
+# Debian's source (/usr/src/googletest) inside the cross build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+arches=${WIN_ARCHES:-"x86_64 i686"}
+test_arches=${WIN_TEST_ARCHES:-"x86_64"}
+cache=${WIN_CACHE:-$repo/.cache/windows}
+jobs=${WIN_JOBS:-$(nproc)}
+pcre2_version=10.42
+# The suites that hold on Windows. The others compare file bytes with LF line
+# ends or paths with "/" separators, as written on Linux, and stay there.
+tests=${WIN_TESTS:-'^(platform_test|platform_win32_test|registry_test|string_table_test|store_table_test|store_concurrency_test|classifier_test|line_end_portability_test|windows_e2e_test|plugin_exports_only_tbp)$'}
+t0=$SECONDS
+phase() { echo "windows-cross.sh [$((SECONDS - t0))s]: $*"; }
+quiet() {  # runs a command, showing its output only when it fails
+  local log
+  log=$(mktemp)
+  if ! "$@" >"$log" 2>&1; then
+    tail -60 "$log"
+    rm -f "$log"
+    echo "windows-cross.sh: failed: $*" >&2
+    exit 1
+  fi
+  rm -f "$log"
+}
+
+install_packages() {
+  export DEBIAN_FRONTEND=noninteractive
+  local packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix cmake ninja-build dpkg-dev
+                  libboost1.81-dev googletest wine wine64 ccache)
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  apt-get -o DPkg::Lock::Timeout=600 update -qq
+  apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Debian's source of PCRE2. The source list names bookworm and
+# bookworm-updates only: the security archive lists a newer source that its
+# mirror does not serve.
+fetch_pcre2_source() {
+  [ -d "$cache/src/pcre2-$pcre2_version" ] && return 0
+  local sources=/etc/apt/sources.list.d/trellisk-debian-src.sources
+  if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && [ ! -f "$sources" ]; then
+    printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm bookworm-updates' \
+      'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' >"$sources"
+    apt-get -o DPkg::Lock::Timeout=600 update -qq
+  fi
+  mkdir -p "$cache/src"
+  (cd "$cache/src" && quiet apt-get source -qq --only-source "pcre2=$pcre2_version-1")
+}
+
+build_pcre2() {  # architecture
+  local prefix=$cache/pcre2-$1
+  [ -f "$prefix/lib/libpcre2-8.a" ] && return 0
+  quiet cmake -S "$cache/src/pcre2-$pcre2_version" -B "$cache/build/pcre2-$1" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$1.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
+    -DPCRE2_BUILD_PCRE2_8=ON -DPCRE2_BUILD_PCRE2_16=OFF -DPCRE2_BUILD_PCRE2_32=OFF -DPCRE2_SUPPORT_JIT=ON \
+    -DPCRE2_BUILD_PCRE2GREP=OFF -DPCRE2_BUILD_TESTS=OFF -DCMAKE_C_COMPILER_LAUNCHER=ccache
+  quiet cmake --build "$cache/build/pcre2-$1" -j "$jobs"
+  quiet cmake --install "$cache/build/pcre2-$1"
+}
+
+build_arch() {  # architecture, then the targets (none: everything)
+  local arch=$1 dir=$repo/build-win-$1
+  shift
+  quiet cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DTRELLISK_PCRE2_PREFIX="$cache/pcre2-$arch" -DTRELLISK_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+  quiet cmake --build "$dir" -j "$jobs" ${1:+--target "$@"}
+}
+
+# A wine prefix of our own, made once: no Mono or Gecko prompts, no display.
+prepare_wine() {
+  export WINEPREFIX=$cache/wine-$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+  unset DISPLAY
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    quiet wineboot -i
+    wineserver -w
+  fi
+}
+
+test_arch() {  # architecture
+  prepare_wine "$1"
+  wineserver -p  # one server for every test program
+  local rc=0
+  ctest --test-dir "$repo/build-win-$1" --output-on-failure -j 2 -R "$tests" || rc=$?
+  wineserver -k || true
+  return $rc
+}
+
+export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/trellisk-ccache}
+export CCACHE_BASEDIR=$repo CCACHE_NOHASHDIR=true
+phase "packages"
+install_packages
+phase "PCRE2 $pcre2_version"
+fetch_pcre2_source
+for a in $arches; do build_pcre2 "$a"; done
+for a in $arches; do
+  phase "build $a"
+  if [[ " $test_arches " == *" $a "* ]]; then build_arch "$a"; else build_arch "$a" trellisk trellisk-host; fi
+done
+for a in $test_arches; do
+  phase "tests $a under wine"
+  test_arch "$a"
+done
+phase "done"
