@@ -47,7 +47,7 @@ void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(
   std::string_view line;
   while (!reader.AtEnd()) {
     if (!reader.ReadLine(kDnsCacheLineBuffer, line)) return;
-    address.assign(Trim(line));
+    address.assign(Trim(TextBeforeZeroByte(line)));
     if (!reader.ReadLine(kDnsCacheLineBuffer, line)) return;
     const std::optional<uint32_t> listings = ParseCount(line);
     if (!listings || !reader.ReadLine(kDnsCacheLineBuffer, line)) return;

@@ -24,4 +24,9 @@ inline bool ReadsBackAsOneLine(std::string_view text, size_t bufferSize) {
   return text.size() + kTextLineEnd.size() < bufferSize;
 }
 
+// A key line as the files' text form defines it: a C string, ending at its
+// first 0 byte. The tables hand keys out the same way, so a key read with a
+// 0 byte in it would be written back cut short, as another key.
+inline std::string_view TextBeforeZeroByte(std::string_view line) { return line.substr(0, line.find('\0')); }
+
 }  // namespace trellisk

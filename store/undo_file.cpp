@@ -33,7 +33,7 @@ void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(cons
   std::string_view line;
   while (!reader.AtEnd()) {
     if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;
-    key.assign(Trim(line));
+    key.assign(Trim(TextBeforeZeroByte(line)));
     if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;
     const uint32_t kind = ParseUnsignedDecimal(line);
     if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;

@@ -2,7 +2,7 @@
 // record in slot order: the message identifier, the kind, the time (seconds
 // since 1970), both unsigned decimal. Reading stops at the first record with
 // a line missing, so a truncated last record is dropped. Lines are read with
-// a 4096-byte buffer.
+// a 4096-byte buffer; a key line ends at its first 0 byte.
 //
 // Also the constants of the undo database's table. Free functions; the
 // caller owns the file and the table and guards them.

@@ -33,7 +33,7 @@ void ReadEntries(platform::LineReader& reader, CountedStringTable& table) {
   std::string key;
   while (!reader.AtEnd()) {
     std::string_view line;
-    key.assign(reader.ReadLine(kWordFileLineBuffer, line) ? Trim(line) : std::string_view());
+    key.assign(reader.ReadLine(kWordFileLineBuffer, line) ? Trim(TextBeforeZeroByte(line)) : std::string_view());
     if (reader.AtEnd() || key.empty()) return;
     const uint32_t spam = ReadNumberLine(reader);
     const uint32_t ham = ReadNumberLine(reader);

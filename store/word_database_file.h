@@ -8,7 +8,8 @@
 // All numbers are unsigned decimal. Reading never fails as such: it stops at
 // a blank key line, at a record whose counts are both 0, and at a key line
 // that ends the file without a line end, and keeps what it read so far.
-// Lines are read with a 2048-byte buffer (longer lines arrive in pieces).
+// Lines are read with a 2048-byte buffer (longer lines arrive in pieces);
+// a key line ends at its first 0 byte.
 //
 // This header also holds the constants of the word database's table, which
 // the size hint refers to. Free functions; the caller owns the file and the
