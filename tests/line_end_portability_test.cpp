@@ -1,6 +1,6 @@
-// Store files move between machines: a word database or undo file written
-// on Windows (CR LF line ends) loads on Linux, and one written on Linux (LF)
-// loads on Windows. Each case saves a store, rewrites the file with the
+// Store files move between machines: a word database, undo or DNS cache
+// file written on Windows (CR LF line ends) loads on Linux, and one written
+// on Linux (LF) loads on Windows. Each case saves a store, rewrites the file with the
 // other platform's line ends, loads it into a new store, and checks that the
 // content is the same and that the next save writes this platform's file
 // again, byte for byte.
@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "checks/dns_cache.h"
 #include "platform/file_system.h"
 #include "plugin/log.h"
 #include "plugin/settings.h"
@@ -107,6 +108,28 @@ TEST_P(LineEndPortability, UndoDatabase) {
   ASSERT_TRUE(loaded.Remove("<temporary@example.com>"));
   ASSERT_TRUE(loaded.Save());
   EXPECT_EQ(ReadFileBytes(settings_.UndodataPath), original);
+}
+
+TEST_P(LineEndPortability, DnsCache) {
+  const auto now = [] { return 1700000000u; };
+  DnsCache written(settings_, log_, files_, dir_.path(), now);
+  ASSERT_TRUE(written.Add("192.0.2.7", 1699990000, 3));
+  ASSERT_TRUE(written.Add("198.51.100.1", 1699999999, 1));
+  ASSERT_TRUE(written.Save());
+  const std::string original = MoveToTheOtherPlatform(written.path());
+
+  DnsCache loaded(settings_, log_, files_, dir_.path(), now);
+  ASSERT_TRUE(loaded.Load());
+  EXPECT_EQ(loaded.EntryCount(), 2u);
+  uint32_t listings = 0;
+  uint32_t lastListed = 0;
+  ASSERT_TRUE(loaded.Find("192.0.2.7", listings, lastListed));
+  EXPECT_EQ(listings, 3u);
+  EXPECT_EQ(lastListed, 1699990000u);
+  ASSERT_TRUE(loaded.Add("203.0.113.9", 1700000000, 1));
+  ASSERT_TRUE(loaded.Remove("203.0.113.9"));
+  ASSERT_TRUE(loaded.Save());
+  EXPECT_EQ(ReadFileBytes(loaded.path()), original);
 }
 
 INSTANTIATE_TEST_SUITE_P(WrittenWith, LineEndPortability, ::testing::Values(LineEnd::kLf, LineEnd::kCrLf),
