@@ -63,10 +63,7 @@ bool HasBareLineFeed(const std::string& text) {
 class WindowsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* key : {kSettingsKey, kHostRegistryKey}) {
-      ASSERT_TRUE(platform::DeleteRegistryTree(RegistryHive::LocalMachine, key));
-      ASSERT_TRUE(platform::DeleteRegistryTree(RegistryHive::CurrentUser, key));
-    }
+    ASSERT_TRUE(DeleteKeys());
     hostDirectory_ = dir_.path() + "\\";
     auto hostKey = registry_->Create(RegistryHive::CurrentUser, kHostRegistryKey);
     ASSERT_NE(hostKey, nullptr);
@@ -80,9 +77,21 @@ class WindowsEndToEnd : public ::testing::Test {
     plugin_ = PluginApi::Load(Directory(platform::ExecutablePath()) + "trellisk.tbp", error);
     ASSERT_TRUE(plugin_) << error;
   }
+  // The keys name this test's directory, which goes with it: later users
+  // of the machine's registry must not find them.
   void TearDown() override {
     plugin_.reset();
     fs::current_path(previousDirectory_);
+    EXPECT_TRUE(DeleteKeys());
+  }
+
+  static bool DeleteKeys() {
+    bool deleted = true;
+    for (const char* key : {kSettingsKey, kHostRegistryKey}) {
+      deleted = platform::DeleteRegistryTree(RegistryHive::LocalMachine, key) && deleted;
+      deleted = platform::DeleteRegistryTree(RegistryHive::CurrentUser, key) && deleted;
+    }
+    return deleted;
   }
 
   std::optional<RegistryValue> Setting(const char* key, const char* name, size_t maxBytes = 65536) {
