@@ -2,8 +2,10 @@
 // fixed relays against one zone (a fake resolver that lists nothing), save,
 // and do it all again with the saved file. Loading adds up the listings of
 // repeated addresses and keeps the last time; the check and the ageing at
-// save may drop entries but never change or invent one, and the second
-// round must save what the first one did.
+// save may drop entries but never change or invent one, in either round.
+// (The rounds may differ: an entry aged out at the first save can have
+// decided the first check, so the second check goes on to the next relay
+// and drops that one's entry if it has too few listings.)
 #include <map>
 #include <utility>
 
@@ -47,6 +49,14 @@ bool IsPartOf(const CacheRecords& part, const CacheRecords& whole) {
   return true;
 }
 
+std::string Describe(const CacheRecords& records) {
+  std::string text;
+  for (const auto& [address, counts] : records) {
+    text += " " + address + "=" + std::to_string(counts.first) + "@" + std::to_string(counts.second);
+  }
+  return text;
+}
+
 void LoadCheckAndSave(FuzzFixture& fixture) {
   testing::FakeResolver resolver;
   CDNSBlacklist blacklist(fixture.settings, fixture.log, fixture.files, resolver, kCacheDirectory,
@@ -70,7 +80,9 @@ void FuzzDnsCache(FuzzInput input) {
   const CacheRecords first = ReadRecords(fixture.files);
   Expect(IsPartOf(first, loaded), "saving the cache changed or invented an entry");
   LoadCheckAndSave(fixture);
-  Expect(ReadRecords(fixture.files) == first, "the second save differs from the first");
+  const CacheRecords second = ReadRecords(fixture.files);
+  Expect(IsPartOf(second, first),
+         "the second save changed or invented an entry:" + Describe(first) + " /" + Describe(second));
 }
 
 }  // namespace trellisk::fuzz
