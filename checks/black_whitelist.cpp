@@ -313,7 +313,7 @@ bool CBlackWhitelist::SaveList(ListIndex list) {
   try {
     const std::string text = ListText(list);
     const std::string_view kept = KeepNewestLines(text, settings_.MaxSizeOfLists);
-    replaced = ReplaceStoredFile(files_, path, [&](platform::WritableFile& file) { return file.Append(kept); });
+    replaced = ReplaceStoredFile(files_, path, [&](platform::WritableFile& file) { return file.Append(WithTextLineEnds(kept)); });
   } catch (...) {
     replaced = false;
   }

@@ -3,8 +3,9 @@
 // expression, and a line without either prefix is a plain text. Prefixes are
 // recognised in any case and blanks around the entry are dropped. Lines are
 // read in pieces of at most kListLinePiece bytes, so a longer line gives
-// several entries. Files are written with LF line ends; readers accept CR LF
-// as well.
+// several entries. The text of a file is built with LF line ends, which the
+// size limit counts as one byte each, and written with the platform's text
+// line ends (CR LF on Windows); readers accept both.
 //
 // Pure functions; thread-safe.
 #pragma once
@@ -40,5 +41,8 @@ std::string FormatListLine(std::string_view text, bool expression);
 // the first line there, even if the cut falls at its start. The oldest
 // lines, which come first, go first.
 std::string_view KeepNewestLines(std::string_view text, uint32_t limit);
+
+// The file's bytes: the text with every LF written as the platform's line end.
+std::string WithTextLineEnds(std::string_view text);
 
 }  // namespace trellisk

@@ -1,13 +1,15 @@
-// Store files move between machines: a word database, undo or DNS cache
-// file written on Windows (CR LF line ends) loads on Linux, and one written
+// Store files move between machines: a word database, undo, list or DNS
+// cache file written on Windows (CR LF line ends) loads on Linux, and one written
 // on Linux (LF) loads on Windows. Each case saves a store, rewrites the file with the
 // other platform's line ends, loads it into a new store, and checks that the
 // content is the same and that the next save writes this platform's file
 // again, byte for byte.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
+#include "checks/black_whitelist.h"
 #include "checks/dns_cache.h"
 #include "platform/file_system.h"
 #include "plugin/log.h"
@@ -41,6 +43,8 @@ class LineEndPortability : public ::testing::TestWithParam<LineEnd> {
   LineEndPortability() {
     settings_.DatabasePath = dir_.File("database.dat");
     settings_.UndodataPath = dir_.File("undo.dat");
+    settings_.BlacklistPath = dir_.File("blacklist.txt");
+    settings_.WhitelistPath = dir_.File("whitelist.txt");
     settings_.VerboseLogfile = 0;
   }
 
@@ -130,6 +134,26 @@ TEST_P(LineEndPortability, DnsCache) {
   ASSERT_TRUE(loaded.Remove("203.0.113.9"));
   ASSERT_TRUE(loaded.Save());
   EXPECT_EQ(ReadFileBytes(loaded.path()), original);
+}
+
+TEST_P(LineEndPortability, BlackList) {
+  std::atomic<const TextSource*> texts{&texts_};
+  CBlackWhitelist written(settings_, log_, files_, texts);
+  ASSERT_TRUE(written.Add("spammer@bad.example", kBlackText, 0));
+  ASSERT_TRUE(written.Add("cheap (pills|meds)", kBlackRegExp, 1));
+  ASSERT_TRUE(written.Save(kBlacklist));
+  const std::string original = MoveToTheOtherPlatform(settings_.BlacklistPath);
+
+  CBlackWhitelist loaded(settings_, log_, files_, texts);
+  loaded.Load(kBlacklist);
+  ASSERT_EQ(loaded.blackCount(), 2u);
+  ListMatch match;
+  loaded.CheckBlackWhitelist(match, "from spammer@bad.example", true);
+  EXPECT_EQ(match.matchedEntry, "spammer@bad.example") << "no CR is left on the entry";
+  loaded.CheckBlackWhitelist(match, "cheap meds", true);
+  EXPECT_EQ(match.matchedEntry, "cheap (pills|meds)");
+  ASSERT_TRUE(loaded.Save(kBlacklist));
+  EXPECT_EQ(ReadFileBytes(settings_.BlacklistPath), original);
 }
 
 INSTANTIATE_TEST_SUITE_P(WrittenWith, LineEndPortability, ::testing::Values(LineEnd::kLf, LineEnd::kCrLf),
