@@ -111,7 +111,8 @@ bool ReadNumber(RegistryKey& key, const char* name, uint32_t& number) {
   if (!value) return false;
   uint8_t bytes[4] = {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
                       static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
-  std::memcpy(bytes, value->data.data(), value->data.size());
+  // An empty value has no data to copy (and memcpy may not be given null).
+  if (!value->data.empty()) std::memcpy(bytes, value->data.data(), value->data.size());
   number = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
   return true;
 }
