@@ -12,7 +12,7 @@ file(CREATE_LINK ${TRELLISK_BOOST_INCLUDE} ${_trellisk_boost_only}/boost SYMBOLI
 add_library(trellisk_boost_regex INTERFACE)
 target_include_directories(trellisk_boost_regex SYSTEM INTERFACE ${_trellisk_boost_only})
 
-set(TRELLISK_PCRE2_PREFIX ${PROJECT_SOURCE_DIR}/.cache/windows/pcre2-${CMAKE_SYSTEM_PROCESSOR}
+set(TRELLISK_PCRE2_PREFIX $ENV{HOME}/.cache/trellisk-windows/pcre2-${CMAKE_SYSTEM_PROCESSOR}
   CACHE PATH "Where the static PCRE2 of the target architecture is installed")
 if(NOT EXISTS ${TRELLISK_PCRE2_PREFIX}/lib/libpcre2-8.a)
   message(FATAL_ERROR "No PCRE2 in ${TRELLISK_PCRE2_PREFIX}; scripts/windows-cross.sh builds it")

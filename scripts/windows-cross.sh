@@ -10,8 +10,8 @@
 #                    and the test host built
 #   WIN_SUITES       the test programs built and run under wine (default: the
 #                    suites that hold on Windows, below)
-#   WIN_CACHE        PCRE2 sources and builds, wine prefixes
-#                    (default <repo>/.cache/windows, ignored by git)
+#   WIN_CACHE        PCRE2 sources and builds, wine prefixes (default
+#                    ~/.cache/trellisk-windows, kept across clones like ccache)
 #   WIN_JOBS         parallel build jobs (default: the number of cores)
 #
 # PCRE2 comes from Debian's source package, built once per architecture into
@@ -22,7 +22,7 @@ cd "$(dirname "$0")/.."
 repo=$PWD
 arches=${WIN_ARCHES:-"x86_64 i686"}
 test_arches=${WIN_TEST_ARCHES:-"x86_64"}
-cache=${WIN_CACHE:-$repo/.cache/windows}
+cache=${WIN_CACHE:-$HOME/.cache/trellisk-windows}
 jobs=${WIN_JOBS:-$(nproc)}
 pcre2_version=10.42
 # The suites that hold on Windows, built and run for the tested
