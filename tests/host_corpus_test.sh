@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The real-mail corpus through the plug-in's exports, as the mail client
+# drives it: trellisk-host trains the even messages of every corpus folder
+# and scores the odd ones from two host threads. Every message must get its
+# score line, training must count every message, and no part may fail. In
+# the sanitizer builds this runs the whole pipeline on real mail.
+# Usage: host_corpus_test.sh <trellisk-host> <corpus directory>; exit 77
+# (skipped) when the corpus has not been fetched.
+set -uo pipefail
+HOST=$1
+CORPUS=$(cd "$2" 2>/dev/null && pwd) || { echo "the corpus has not been fetched"; exit 77; }
+[ -d "$CORPUS/spam-1" ] || { echo "the corpus has not been fetched"; exit 77; }
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+unset TRELLISK_REGISTRY
+failures=0
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+host() { "$HOST" --data "$WORK/data" --setting DNSBlacklist=0 "$@"; }
+
+train_spam=(); train_ham=(); tests=()
+for folder in "$CORPUS"/*/; do
+  mapfile -t files < <(find "$folder" -maxdepth 1 -type f | sort)
+  for ((i = 0; i < ${#files[@]}; i++)); do
+    if (( i % 2 == 1 )); then tests+=("${files[i]}")
+    elif [[ $folder == */spam-*/ ]]; then train_spam+=("${files[i]}")
+    else train_ham+=("${files[i]}"); fi
+  done
+done
+test_spam=$(printf '%s\n' "${tests[@]}" | grep -c '/spam-')
+
+host train --spam "${train_spam[@]}" | grep -q "^trained ${#train_spam[@]} messages as spam" || fail "training the spam"
+host train --ham "${train_ham[@]}" | grep -q "^trained ${#train_ham[@]} messages as ham" || fail "training the ham"
+host score -j 2 "${tests[@]}" >"$WORK/scores" || fail "scoring exits with 0"
+scored=$(grep -cE '^ *[0-9]+ (SPAM|HAM) ' "$WORK/scores")
+[ "$scored" -eq "${#tests[@]}" ] || fail "every one of ${#tests[@]} messages is scored: $scored"
+caught=$(grep -cE '^ *[0-9]+ SPAM .*/spam-' "$WORK/scores")
+(( caught * 10 >= test_spam * 9 )) || fail "at least 90% of the test spam is caught ($caught of $test_spam)"
+# Scoring learns by itself on top of the training (AutoLearning).
+learned_spam=$(host stats | awk '/^SpamMails:/ { print $2 }')
+(( learned_spam >= ${#train_spam[@]} )) || fail "the statistics count the spam trained: $learned_spam"
+grep -q "An unexpected exception" "$WORK/data/trellisk.log" && fail "the log reports an exception"
+
+exit $((failures > 0))
