@@ -6,7 +6,7 @@
 #include "platform/line_reader.h"
 #include "plugin/ascii.h"
 #include "plugin/number_text.h"
-#include "store/buffered_text_writer.h"
+#include "store/key_record_file.h"
 #include "store/text_line_end.h"
 
 namespace trellisk {
@@ -23,22 +23,7 @@ std::optional<uint32_t> ParseCount(std::string_view line) {
 }  // namespace
 
 bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable& table) {
-  BufferedTextWriter out(file);
-  std::string address;
-  uint32_t listings = 0;
-  uint32_t lastListed = 0;
-  for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, address, listings, lastListed) || !ReadsBackAsOneLine(address, kDnsCacheLineBuffer)) {
-      continue;
-    }
-    out.Write(address);
-    out.EndLine();
-    out.WriteNumber(listings);
-    out.EndLine();
-    out.WriteNumber(lastListed);
-    out.EndLine();
-  }
-  return out.Finish();
+  return WriteKeyRecords(file, table, kDnsCacheLineBuffer);
 }
 
 void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord) {

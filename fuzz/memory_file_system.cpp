@@ -1,27 +1,11 @@
 #include "fuzz/memory_file_system.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string_view>
+
+#include "tests/support/memory_readable_file.h"
 
 namespace trellisk::fuzz {
 namespace {
-
-class MemoryReadableFile final : public platform::ReadableFile {
- public:
-  explicit MemoryReadableFile(std::string bytes) : bytes_(std::move(bytes)) {}
-
-  size_t Read(char* buffer, size_t capacity) override {
-    const size_t count = std::min(capacity, bytes_.size() - position_);
-    std::memcpy(buffer, bytes_.data() + position_, count);
-    position_ += count;
-    return count;
-  }
-
- private:
-  std::string bytes_;
-  size_t position_ = 0;
-};
 
 class MemoryWritableFile final : public platform::WritableFile {
  public:
@@ -49,7 +33,7 @@ std::unique_ptr<platform::ReadableFile> MemoryFileSystem::OpenForReading(const s
   std::lock_guard lock(mutex_);
   const auto found = files_.find(path);
   if (found == files_.end()) return nullptr;
-  return std::make_unique<MemoryReadableFile>(found->second);
+  return std::make_unique<testing::MemoryReadableFile>(found->second);
 }
 
 std::unique_ptr<platform::WritableFile> MemoryFileSystem::OpenForWriting(const std::string& path) {

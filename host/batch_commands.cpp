@@ -16,6 +16,20 @@ bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, 
   return inputs.problems().empty();
 }
 
+bool CollectLabelledInputs(HostSession& session, const Arguments& arguments,
+                           const std::function<void(const std::vector<MessageInput>& messages, bool spam)>& onPath) {
+  bool readable = true;
+  for (const bool spam : {true, false}) {
+    for (const std::string& path : arguments.Values(spam ? "spam" : "ham")) {
+      MessageInputs inputs;
+      readable = CollectInputs(session, {path}, inputs) && readable;
+      inputs.ExpandMboxFiles();
+      onPath(inputs.messages(), spam);
+    }
+  }
+  return readable;
+}
+
 bool JobCount(const Arguments& arguments, unsigned& jobs) {
   unsigned long count = 1;
   std::string error;

@@ -3,6 +3,7 @@
 // in a prepared host environment.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ struct Command {
 // against the directory the host was started in). Reports every path that
 // cannot be read on standard error and returns false then.
 bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs);
+
+// The messages of the --spam and --ham options, one given path at a time
+// (spam first) with its mbox files split into their messages: `onPath` gets
+// each path's messages and whether they are spam. Unreadable paths are
+// reported as by CollectInputs; false then.
+bool CollectLabelledInputs(HostSession& session, const Arguments& arguments,
+                           const std::function<void(const std::vector<MessageInput>& messages, bool spam)>& onPath);
 
 // The -j option: how many host threads call the plug-in at once.
 bool JobCount(const Arguments& arguments, unsigned& jobs);

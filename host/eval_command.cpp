@@ -32,18 +32,9 @@ struct Split {
 // Within each given folder, in name order, the messages at even positions
 // train and the ones at odd positions test.
 bool SplitInputs(HostSession& session, const Arguments& arguments, Split& split) {
-  bool readable = true;
-  for (const bool spam : {true, false}) {
-    for (const std::string& path : arguments.Values(spam ? "spam" : "ham")) {
-      MessageInputs inputs;
-      readable = CollectInputs(session, {path}, inputs) && readable;
-      inputs.ExpandMboxFiles();
-      for (size_t i = 0; i < inputs.messages().size(); ++i) {
-        (i % 2 == 0 ? split.train : split.test).Add(inputs.messages()[i], spam);
-      }
-    }
-  }
-  return readable;
+  return CollectLabelledInputs(session, arguments, [&](const std::vector<MessageInput>& messages, bool spam) {
+    for (size_t i = 0; i < messages.size(); ++i) (i % 2 == 0 ? split.train : split.test).Add(messages[i], spam);
+  });
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {

@@ -31,16 +31,9 @@ struct SoakCounters {
 };
 
 bool CollectLabelled(HostSession& session, const Arguments& arguments, std::vector<LabelledInput>& all) {
-  bool readable = true;
-  for (const bool spam : {true, false}) {
-    for (const std::string& path : arguments.Values(spam ? "spam" : "ham")) {
-      MessageInputs inputs;
-      readable = CollectInputs(session, {path}, inputs) && readable;
-      inputs.ExpandMboxFiles();
-      for (const MessageInput& input : inputs.messages()) all.push_back({input, spam});
-    }
-  }
-  return readable;
+  return CollectLabelledInputs(session, arguments, [&](const std::vector<MessageInput>& messages, bool spam) {
+    for (const MessageInput& input : messages) all.push_back({input, spam});
+  });
 }
 
 // A number from a "Name:   value" line of /proc/self/status; 0 when absent.

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
@@ -17,6 +15,7 @@
 #include "plugin/settings.h"
 #include "plugin/text_source.h"
 #include "store/text_line_end.h"
+#include "tests/support/memory_readable_file.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk::testing {
@@ -30,21 +29,6 @@ inline std::string Lines(std::initializer_list<std::string_view> lines) {
   }
   return text;
 }
-
-class MemoryReadableFile final : public platform::ReadableFile {
- public:
-  explicit MemoryReadableFile(std::string content) : content_(std::move(content)) {}
-  size_t Read(char* buffer, size_t capacity) override {
-    const size_t n = std::min(capacity, content_.size() - position_);
-    std::memcpy(buffer, content_.data() + position_, n);
-    position_ += n;
-    return n;
-  }
-
- private:
-  std::string content_;
-  size_t position_ = 0;
-};
 
 class MemoryWritableFile final : public platform::WritableFile {
  public:

@@ -5,26 +5,13 @@
 #include "platform/line_reader.h"
 #include "plugin/ascii.h"
 #include "plugin/number_text.h"
-#include "store/buffered_text_writer.h"
+#include "store/key_record_file.h"
 #include "store/text_line_end.h"
 
 namespace trellisk {
 
 bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table) {
-  BufferedTextWriter out(file);
-  std::string key;
-  uint32_t kind = 0;
-  uint32_t time = 0;
-  for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, key, kind, time) || !ReadsBackAsOneLine(key, kUndoFileLineBuffer)) continue;
-    out.Write(key);
-    out.EndLine();
-    out.WriteNumber(kind);
-    out.EndLine();
-    out.WriteNumber(time);
-    out.EndLine();
-  }
-  return out.Finish();
+  return WriteKeyRecords(file, table, kUndoFileLineBuffer);
 }
 
 void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord) {

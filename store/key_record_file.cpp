@@ -1,0 +1,28 @@
+#include "store/key_record_file.h"
+
+#include <cstdint>
+#include <string>
+
+#include "store/buffered_text_writer.h"
+#include "store/text_line_end.h"
+
+namespace trellisk {
+
+bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer) {
+  BufferedTextWriter out(file);
+  std::string key;
+  uint32_t first = 0;
+  uint32_t second = 0;
+  for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
+    if (!table.GetAt(slot, key, first, second) || !ReadsBackAsOneLine(key, lineBuffer)) continue;
+    out.Write(key);
+    out.EndLine();
+    out.WriteNumber(first);
+    out.EndLine();
+    out.WriteNumber(second);
+    out.EndLine();
+  }
+  return out.Finish();
+}
+
+}  // namespace trellisk
