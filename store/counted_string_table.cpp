@@ -88,6 +88,8 @@ bool CountedStringTable::Init(uint32_t sizeRequest) {
   pool_.reset();
   poolSize_ = 0;
   entryCount_ = 0;
+  deletedSlots_ = 0;
+  deadPoolBytes_ = 0;
   poolUsed_ = 1;
   primeIndex_ = 0;
   const uint32_t slotCount = PrimeAtLeast(sizeRequest);
@@ -163,7 +165,7 @@ CountedStringTable::InsertProbe CountedStringTable::ProbeForInsert(std::string_v
 bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t addSecond) {
   if (slotCount_ == 0) return false;
   const uint32_t hash = HashOf(key);
-  for (int growths = 0;; ++growths) {
+  for (int growths = 0;;) {
     const InsertProbe probe = ProbeForInsert(key, hash);
     if (probe.end == ProbeEnd::kFound) {
       const uint32_t offset = slots_[probe.slot].offset;
@@ -172,20 +174,56 @@ bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t a
       return true;
     }
     if (probe.end == ProbeEnd::kFreeSlot) return InsertAt(probe.slot, key, hash, addFirst, addSecond);
-    if (probe.end == ProbeEnd::kBlockedForGood || growths == kMaxGrowthsPerAdd) return false;
-    if (!Grow(uint64_t{growStep_} + slotCount_ / 100 * 100)) return false;
+    if (probe.end == ProbeEnd::kBlockedForGood) return false;
+    if (TryDropDeletedSlots()) continue;
+    if (growths++ == kMaxGrowthsPerAdd || !Grow(uint64_t{growStep_} + slotCount_ / 100 * 100)) return false;
   }
+}
+
+bool CountedStringTable::TryDropDeletedSlots() {
+  if (deletedSlots_ == 0 || deletedSlots_ < entryCount_) return false;
+  return TryRehash(slotCount_);
+}
+
+// The pool size that first exceeds `needed`: the current size plus whole
+// pool steps, or exactly one byte more when the step is 0.
+uint64_t CountedStringTable::PoolSizeFor(uint64_t needed) const {
+  if (poolStep_ == 0) return needed + 1;
+  uint64_t size = poolSize_;
+  if (size <= needed) size += (needed - size) / poolStep_ * poolStep_ + poolStep_;
+  return size;
+}
+
+// Copies the live entries, in slot order, into a fresh pool with room for
+// one more entry of entrySize bytes, and points their slots at the copies.
+bool CountedStringTable::TryCompactPool(uint64_t entrySize) {
+  const uint64_t liveBytes = uint64_t{poolUsed_} - deadPoolBytes_;
+  const uint64_t needed = liveBytes + entrySize;
+  const uint64_t size = poolStep_ == 0 ? needed + 1 : (needed / poolStep_ + 1) * poolStep_;
+  if (size > kLargestPoolSize || size >= poolSize_) return false;
+  Pool fresh(static_cast<char*>(std::calloc(size, 1)));
+  if (!fresh) return false;
+  uint32_t used = 1;
+  for (uint32_t i = 0; i < slotCount_; ++i) {
+    Slot& slot = slots_[i];
+    if (slot.offset == kEmptySlot || slot.offset == kDeletedSlot) continue;
+    const uint32_t bytes = EntrySize(slot.offset);
+    std::memcpy(fresh.get() + used, pool_.get() + slot.offset, bytes);
+    slot.offset = used;
+    used += bytes;
+  }
+  pool_ = std::move(fresh);
+  poolSize_ = static_cast<uint32_t>(size);
+  poolUsed_ = used;
+  deadPoolBytes_ = 0;
+  return true;
 }
 
 bool CountedStringTable::EnsurePoolRoom(uint64_t entrySize) {
   const uint64_t needed = uint64_t{poolUsed_} + entrySize;
   if (poolSize_ > needed) return true;
-  uint64_t newSize = poolSize_;
-  if (poolStep_ == 0) {
-    newSize = needed + 1;
-  } else {
-    while (newSize <= needed) newSize += poolStep_;
-  }
+  if (deadPoolBytes_ >= poolUsed_ / 2 && TryCompactPool(entrySize)) return true;
+  const uint64_t newSize = PoolSizeFor(needed);
   if (newSize > kLargestPoolSize) return false;
   char* grown = static_cast<char*>(std::realloc(pool_.get(), newSize));
   if (!grown) return false;
@@ -247,6 +285,7 @@ bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
     if (!placed) return false;
   }
   InstallSlots(std::move(fresh), newSlotCount);
+  deletedSlots_ = 0;
   return true;
 }
 
@@ -303,8 +342,19 @@ void CountedStringTable::Prefetch(std::string_view key) const {
 }
 
 void CountedStringTable::RemoveAt(uint32_t slot) {
+  deadPoolBytes_ += EntrySize(slots_[slot].offset);
   slots_[slot].offset = kDeletedSlot;
+  ++deletedSlots_;
   --entryCount_;
+}
+
+// The length of the key at `offset`, which ends at its 0 byte or, failing
+// one, at the end of the used pool.
+size_t CountedStringTable::KeyLength(uint32_t offset) const {
+  const char* key = KeyAt(offset);
+  const size_t limit = poolUsed_ - offset - kKeyField;
+  const void* terminator = std::memchr(key, '\0', limit);
+  return terminator ? static_cast<const char*>(terminator) - key : limit;
 }
 
 bool CountedStringTable::Remove(std::string_view key) {
@@ -330,10 +380,7 @@ bool CountedStringTable::Decrease(std::string_view key, uint32_t subFirst, uint3
 bool CountedStringTable::GetAt(uint32_t slot, std::string& key, uint32_t& first, uint32_t& second) const {
   const uint32_t offset = SlotContent(slot);
   if (offset == kEmptySlot || offset == kDeletedSlot) return false;
-  const char* stored = KeyAt(offset);
-  const size_t limit = poolUsed_ - offset - kKeyField;
-  const void* terminator = std::memchr(stored, '\0', limit);
-  key.assign(stored, terminator ? static_cast<const char*>(terminator) - stored : limit);
+  key.assign(KeyAt(offset), KeyLength(offset));
   first = First(offset);
   second = Second(offset);
   return true;

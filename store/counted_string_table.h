@@ -9,13 +9,21 @@
 //   most 12 probes;
 // - removal marks a slot deleted; insertion never reuses a deleted slot;
 // - when 12 probes find no free slot the array grows by growStep slots and
-//   every live entry is re-inserted in slot order.
+//   every live entry is re-inserted in slot order. When deleted slots are at
+//   least as many as live entries, the entries are first re-inserted into an
+//   array of the same size, which drops the deleted slots; the array grows
+//   only when that does not free a probe.
 //
 // Entries are packed into one pool: hash, first, second (4 bytes each), then
-// the key and a terminating 0 byte. Pool offsets never change; removal does
-// not free pool bytes (Clear and Init do). Next to each pool offset the slot
-// array keeps the entry's hash, so probes past other keys never touch the
-// pool.
+// the key and a terminating 0 byte. Removal leaves the entry's bytes in the
+// pool; when the pool is full and at least half of it belongs to removed
+// entries, the live entries are copied into a fresh pool instead of growing
+// it. That changes pool offsets but no slot, so enumeration order stays.
+// Next to each pool offset the slot array keeps the entry's hash, so probes
+// past other keys never touch the pool.
+//
+// So a table whose entries are removed and added again (the undo database
+// records every training anew) stays within about twice its live size.
 //
 // The table owns its slot array and pool. It has no lock: its owner guards
 // every call. Allocation failure never throws; it makes Add (or Init) report
@@ -98,6 +106,10 @@ class CountedStringTable {
   uint32_t entryCount() const { return entryCount_; }
   uint32_t poolUsed() const { return poolUsed_; }
   uint32_t poolSize() const { return poolSize_; }
+  // Slots marked deleted since the array was last filled anew.
+  uint32_t deletedSlotCount() const { return deletedSlots_; }
+  // Pool bytes still held by removed entries.
+  uint32_t deadPoolBytes() const { return deadPoolBytes_; }
   uint32_t growStep() const { return growStep_; }
   uint32_t poolStep() const { return poolStep_; }
 
@@ -130,8 +142,11 @@ class CountedStringTable {
   bool KeyMatches(uint32_t offset, std::string_view key) const;
   bool InsertAt(uint32_t slot, std::string_view key, uint32_t hash, uint32_t first, uint32_t second);
   bool EnsurePoolRoom(uint64_t entrySize);
+  uint64_t PoolSizeFor(uint64_t needed) const;
+  bool TryCompactPool(uint64_t entrySize);
   bool Grow(uint64_t requestedSlots);
   bool TryRehash(uint32_t newSlotCount);
+  bool TryDropDeletedSlots();
   void RemoveAt(uint32_t slot);
 
   uint32_t First(uint32_t offset) const;
@@ -139,8 +154,12 @@ class CountedStringTable {
   void SetFirst(uint32_t offset, uint32_t value);
   void SetSecond(uint32_t offset, uint32_t value);
   const char* KeyAt(uint32_t offset) const { return pool_.get() + offset + 12; }
+  size_t KeyLength(uint32_t offset) const;
+  uint32_t EntrySize(uint32_t offset) const { return static_cast<uint32_t>(KeyLength(offset) + kEntryOverhead); }
 
   uint32_t entryCount_ = 0;
+  uint32_t deletedSlots_ = 0;
+  uint32_t deadPoolBytes_ = 0;
   uint32_t poolUsed_ = 1;
   uint32_t growStep_;
   uint32_t poolStep_;

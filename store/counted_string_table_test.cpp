@@ -421,5 +421,105 @@ TEST_F(TableTest, ClearStartsAfreshAtTheGrowStepSize) {
   EXPECT_FALSE(Find("k1"));
 }
 
+// Every key's slot and counters, in slot order.
+std::vector<std::pair<uint32_t, std::string>> SlotMap(const Table& table) {
+  std::vector<std::pair<uint32_t, std::string>> slots;
+  std::string key;
+  uint32_t first = 0, second = 0;
+  for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
+    if (table.GetAt(slot, key, first, second)) slots.emplace_back(slot, key + "=" + std::to_string(first));
+  }
+  return slots;
+}
+
+TEST_F(TableTest, RecordingTheSameKeysAgainAndAgainKeepsTheTableBounded) {
+  // The undo database's pattern: every record is removed and added anew.
+  std::vector<std::string> keys;
+  for (int i = 0; i < 300; ++i) keys.push_back("<message-" + std::to_string(i) + "@example.org>");
+  for (const std::string& key : keys) ASSERT_TRUE(table_.Add(key, 1, 0));
+  const uint32_t slotsAfterFirstRound = table_.slotCount();
+  uint32_t largestPool = 0, largestSlotCount = 0;
+  for (uint32_t round = 2; round <= 200; ++round) {
+    for (const std::string& key : keys) {
+      ASSERT_TRUE(table_.Remove(key));
+      ASSERT_TRUE(table_.Add(key, round, 0)) << key << " in round " << round;
+    }
+    largestPool = std::max(largestPool, table_.poolSize());
+    largestSlotCount = std::max(largestSlotCount, table_.slotCount());
+  }
+  const uint32_t liveBytes = table_.poolUsed() - table_.deadPoolBytes();
+  EXPECT_LE(largestPool, 2 * liveBytes + 2 * 1500) << "removed entries' bytes are reclaimed";
+  EXPECT_LE(largestSlotCount, 2 * slotsAfterFirstRound) << "deleted slots are reclaimed";
+  EXPECT_EQ(table_.entryCount(), keys.size());
+  for (const std::string& key : keys) EXPECT_EQ(Find(key), (Counters{200, 0})) << key;
+}
+
+TEST(TableCompaction, CompactingThePoolKeepsEverySlotAndTheEnumerationOrder) {
+  // Plenty of slots, so no probe is ever blocked and only the pool changes.
+  Table table(100, 1500);
+  ASSERT_TRUE(table.Init(5000));
+  auto keyOf = [](int i) { return std::string(40, static_cast<char>('a' + i % 26)) + std::to_string(i); };
+  int next = 0;
+  for (; table.poolSize() < 4500; ++next) ASSERT_TRUE(table.Add(keyOf(next), static_cast<uint32_t>(next), 0));
+  for (int i = 0; i < next; ++i) {
+    if (i % 8 != 0) {
+      ASSERT_TRUE(table.Remove(keyOf(i)));
+    }
+  }
+  const auto survivors = SlotMap(table);
+  const uint32_t poolBefore = table.poolSize();
+  // Three quarters as many bytes again fill the pool, which is compacted
+  // instead of growing: the removed entries hold more than half of it.
+  const int firstNew = next;
+  for (; next < firstNew + firstNew * 3 / 4; ++next) {
+    ASSERT_TRUE(table.Add(keyOf(next), static_cast<uint32_t>(next), 0));
+  }
+  EXPECT_LE(table.poolSize(), poolBefore) << "the pool did not grow";
+  EXPECT_EQ(table.deadPoolBytes(), 0u) << "the removed entries' bytes were dropped";
+  auto now = SlotMap(table);
+  std::erase_if(now, [&](const auto& entry) {
+    return std::stoi(entry.second.substr(entry.second.find('=') + 1)) >= firstNew;
+  });
+  EXPECT_EQ(now, survivors) << "every surviving entry kept its slot and counters";
+  for (int i = firstNew; i < next; ++i) {
+    uint32_t first = 0, second = 0;
+    EXPECT_TRUE(table.Lookup(keyOf(i), first, second)) << i;
+    EXPECT_EQ(first, static_cast<uint32_t>(i));
+  }
+}
+
+TEST_F(TableTest, ABlockedProbeFirstDropsDeletedSlotsAtTheSameSize) {
+  const std::string key = "blocked";
+  BlockProbesOf(key);
+  // Removing all fillers but one leaves the probe blocked (insertion never
+  // reuses a deleted slot) with deleted slots outnumbering live entries.
+  std::set<std::string> fillers;
+  for (uint32_t slot : ProbeSlots(key, 101)) fillers.insert(KeyStartingAt(slot, 101, "filler"));
+  const std::string keep = *fillers.begin();
+  for (const std::string& filler : fillers) {
+    if (filler != keep) {
+      ASSERT_TRUE(table_.Remove(filler));
+    }
+  }
+  ASSERT_GE(table_.deletedSlotCount(), table_.entryCount());
+  ASSERT_TRUE(table_.Add(key, 4, 2));
+  EXPECT_EQ(table_.slotCount(), 101u) << "the array kept its size";
+  EXPECT_EQ(table_.deletedSlotCount(), 0u);
+  EXPECT_EQ(Find(key), (Counters{4, 2}));
+  EXPECT_TRUE(Find(keep));
+  EXPECT_EQ(table_.entryCount(), 2u);
+}
+
+TEST_F(TableTest, AFewDeletedSlotsStillLetTheArrayGrowAsBefore) {
+  const std::string key = "blocked";
+  for (int i = 0; i < 30; ++i) ASSERT_TRUE(table_.Add("live" + std::to_string(i), 1, 0));
+  ASSERT_TRUE(table_.Add("removed", 1, 0));
+  ASSERT_TRUE(table_.Remove("removed"));
+  BlockProbesOf(key);
+  ASSERT_LT(table_.deletedSlotCount(), table_.entryCount());
+  ASSERT_TRUE(table_.Add(key, 1, 0));
+  EXPECT_EQ(table_.slotCount(), 211u);
+}
+
 }  // namespace
 }  // namespace trellisk
