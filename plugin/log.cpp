@@ -61,7 +61,13 @@ bool Log::WriteLine(int textId, std::string_view text, bool timestamp, bool line
   bool written = true;
   if (timestamp) written = WriteRaw(platform::LocaleTimestamp()) && written;
   written = WriteRaw(text) && written;
-  if (lineEnd) written = WriteRaw("\n") && written;
+  if (lineEnd) {
+    written = WriteRaw("\n") && written;
+    // The platform's stream flush hands each complete line to the OS, so it
+    // survives a crash of the host; a commit to the disk per line would cap
+    // scoring at the disk's sync rate.
+    std::fflush(file_);
+  }
   return written;
 }
 
@@ -88,10 +94,6 @@ bool Log::FlushBlock(BlockKey key) {
     blocks_.erase(blocks_.begin() + (block - blocks_.data()));
     written = WriteLine(kNoText, text, false, true);
   }
-  // The platform's stream flush hands the lines to the OS, so they survive a
-  // crash of the host; a commit to the disk per message would cap scoring at
-  // the disk's sync rate.
-  if (file_) std::fflush(file_);
   return written;
 }
 

@@ -42,6 +42,16 @@ TEST_F(LogTest, PlainAndTimestampedLines) {
       << text;
 }
 
+TEST_F(LogTest, EveryCompleteLineReachesTheFileAtOnce) {
+  // A host that crashes right after a status line must leave it in the file.
+  ASSERT_TRUE(log_.Open(path_, false));
+  EXPECT_TRUE(log_.TextLine(kTextWordDatabaseSaved));
+  EXPECT_EQ(ReadFileBytes(path_), log_.LoadText(kTextWordDatabaseSaved) + "\n");
+  EXPECT_TRUE(log_.WriteLine(kNoText, "partial", false, false));
+  EXPECT_TRUE(log_.WriteLine(kNoText, " line", false, true));
+  EXPECT_EQ(ReadFileBytes(path_), log_.LoadText(kTextWordDatabaseSaved) + "\npartial line\n");
+}
+
 TEST_F(LogTest, OpenAppendsAndTruncateStartsAfresh) {
   WriteFileBytes(path_, "old\n");
   ASSERT_TRUE(log_.Open(path_, false));
