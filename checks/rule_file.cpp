@@ -10,6 +10,7 @@
 
 #include "checks/text_lines.h"
 #include "plugin/ascii.h"
+#include "plugin/path_text.h"
 
 namespace trellisk {
 namespace {
@@ -138,12 +139,6 @@ std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std:
     content.resize(before + read);
     if (read == 0) return content;
   }
-}
-
-std::string_view DirectoryOf(std::string_view path) {
-  const size_t separator = path.find_last_of("\\/");
-  if (separator == std::string_view::npos) return {};
-  return path.substr(0, separator + 1);
 }
 
 std::optional<std::string> ReadRuleText(platform::FileSystem& files, const std::string& path) {

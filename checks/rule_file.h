@@ -27,10 +27,6 @@ namespace trellisk {
 // The whole content of one file; nullopt when it cannot be opened.
 std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std::string& path);
 
-// The directory part of a path: up to and including its last "\" or "/";
-// empty when it has none.
-std::string_view DirectoryOf(std::string_view path);
-
 // The rule file at `path` with the text of every file it includes appended;
 // nullopt when the rule file itself cannot be opened. Included files that
 // cannot be opened are skipped.

@@ -236,13 +236,6 @@ TEST(ParseRules, SplitsAtEveryLineEnd) {
   EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "C", "D"}));
 }
 
-TEST(DirectoryOf, KeepsTheLastSeparator) {
-  EXPECT_EQ(DirectoryOf("C:\\Bat\\filters.dat"), "C:\\Bat\\");
-  EXPECT_EQ(DirectoryOf("/home/u/filters.dat"), "/home/u/");
-  EXPECT_EQ(DirectoryOf("C:\\mixed/dir\\filters.dat"), "C:\\mixed/dir\\");
-  EXPECT_EQ(DirectoryOf("filters.dat"), "");
-}
-
 class RuleTextTest : public ::testing::Test {
  protected:
   void Write(const std::string& name, const std::string& text) { WriteFileBytes(dir_.File(name), text); }

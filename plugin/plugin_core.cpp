@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "checks/rule_file.h"
 #include "platform/message_box.h"
 #include "plugin/ascii.h"
 #include "plugin/exception_report.h"
 #include "plugin/learning.h"
 #include "plugin/macro.h"
+#include "plugin/path_text.h"
 #include "plugin/scoring_pipeline.h"
 #include "plugin/session.h"
 #include "plugin/training_warning.h"
