@@ -46,6 +46,7 @@ void FuzzDnsCache(FuzzInput input);
 void FuzzRegistryHive(FuzzInput input);
 void FuzzHostIni(FuzzInput input);
 void FuzzDecoders(FuzzInput input);
+void FuzzTableOperations(FuzzInput input);
 
 struct FuzzTarget {
   const char* name;  // also the folder of its seeds and regressions
@@ -57,6 +58,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"list_files", &FuzzListFiles},       {"rule_files", &FuzzRuleFiles},
     {"dns_cache", &FuzzDnsCache},         {"registry_hive", &FuzzRegistryHive},
     {"host_ini", &FuzzHostIni},           {"decoders", &FuzzDecoders},
+    {"table_operations", &FuzzTableOperations},
 };
 
 }  // namespace trellisk::fuzz

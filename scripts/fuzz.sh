@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 MINUTES=${1:-20}
 shift || true
-ALL_TARGETS=(word_database undo_file list_files rule_files dns_cache registry_hive host_ini decoders)
+ALL_TARGETS=(word_database undo_file list_files rule_files dns_cache registry_hive host_ini decoders table_operations)
 TARGETS=("$@")
 if [ ${#TARGETS[@]} -eq 0 ]; then TARGETS=("${ALL_TARGETS[@]}"); fi
 BUILD=build-fuzz
