@@ -1,11 +1,13 @@
 // The counted string table under a sequence of operations: the input is read
 // as operations (add, remove, decrease, look up, record anew) on a few dozen
 // keys of varied lengths, applied to a small table that grows, drops its
-// deleted slots and compacts its pool often, and to a plain map as the
-// model. After every operation the table must answer as the model does, and
-// no entry may change its slot unless the slot array was filled anew; at
-// the end the table must hold exactly the model's entries.
-#include <map>
+// deleted slots and compacts its pool often, and to a plain model. After
+// every operation the table must answer as the model does, and no entry may
+// change its slot unless the slot array was filled anew; at the end the
+// table must hold exactly the model's entries.
+#include <algorithm>
+#include <array>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -16,8 +18,15 @@
 namespace trellisk::fuzz {
 namespace {
 
-using Model = std::map<std::string, std::pair<uint32_t, uint32_t>>;
-using SlotsByKey = std::map<std::string, uint32_t>;
+// Operations beyond this add nothing the fuzzer cannot reach with fewer.
+constexpr int kMostOperations = 512;
+constexpr size_t kKeyCount = 48;
+constexpr uint32_t kNoSlot = UINT32_MAX;
+
+using Counters = std::pair<uint32_t, uint32_t>;
+// The counters of each key, by key index; nullopt when absent.
+using Model = std::array<std::optional<Counters>, kKeyCount>;
+using SlotsByKey = std::array<uint32_t, kKeyCount>;
 
 enum class Operation { kAdd, kRemove, kDecrease, kLookup, kRecordAnew, kCount };
 
@@ -33,68 +42,71 @@ class ByteReader {
   size_t next_ = 0;
 };
 
-// One of 48 keys; its length (1 to 70 bytes) depends on the key only.
-std::string KeyFor(uint8_t choice) {
-  const int index = choice % 48;
-  return "k" + std::to_string(index) + std::string(static_cast<size_t>(index * 37 % 68), static_cast<char>('a' + index % 26));
+// The keys: "k<index>" and a run of one letter, 2 to 70 bytes in all.
+const std::array<std::string, kKeyCount>& Keys() {
+  static const std::array<std::string, kKeyCount> keys = [] {
+    std::array<std::string, kKeyCount> made;
+    for (size_t i = 0; i < kKeyCount; ++i) {
+      made[i] = "k" + std::to_string(i) + std::string(i * 37 % 68, static_cast<char>('a' + i % 26));
+    }
+    return made;
+  }();
+  return keys;
+}
+
+// Throws FuzzFailure(what + key) unless `holds`; builds the text only then.
+void Require(bool holds, const char* what, size_t key) {
+  if (!holds) Expect(false, what + Keys()[key]);
 }
 
 SlotsByKey SlotsOf(const CountedStringTable& table) {
   SlotsByKey slots;
-  std::string key;
-  uint32_t first = 0, second = 0;
-  for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (table.GetAt(slot, key, first, second)) slots[key] = slot;
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    if (!table.FindSlot(Keys()[i], slots[i])) slots[i] = kNoSlot;
   }
   return slots;
 }
 
-void ExpectSameAnswer(const CountedStringTable& table, const Model& model, const std::string& key) {
-  uint32_t first = 0, second = 0;
-  const bool found = table.Lookup(key, first, second);
-  const auto entry = model.find(key);
-  Expect(found == (entry != model.end()), "the table and the model disagree on whether " + key + " is present");
-  if (found) Expect(std::make_pair(first, second) == entry->second, "the counters of " + key + " differ");
-  Expect(table.entryCount() == model.size(), "the entry count differs from the model's");
+void RequireSameAnswer(const CountedStringTable& table, const Model& model, size_t key) {
+  Counters counters;
+  const bool found = table.Lookup(Keys()[key], counters.first, counters.second);
+  Require(found == model[key].has_value(), "the table and the model disagree on the presence of ", key);
+  Require(!found || counters == *model[key], "the counters differ of ", key);
 }
 
-void AddToModel(Model& model, const std::string& key, uint32_t first, uint32_t second) {
-  auto [entry, inserted] = model.try_emplace(key, first, second);
-  if (!inserted) entry->second = {entry->second.first + first, entry->second.second + second};
-}
-
-void DecreaseInModel(Model& model, const std::string& key, uint32_t first, uint32_t second) {
-  const auto entry = model.find(key);
-  if (entry == model.end() || (first == 0 && second == 0)) return;
-  auto& [a, b] = entry->second;
+void DecreaseInModel(std::optional<Counters>& entry, uint32_t first, uint32_t second) {
+  if (!entry || (first == 0 && second == 0)) return;
+  auto& [a, b] = *entry;
   a = a > first ? a - first : 0;
   b = b > second ? b - second : 0;
-  if (a == 0 && b == 0) model.erase(entry);
+  if (a == 0 && b == 0) entry.reset();
 }
 
 // Applies one operation to both; false when the table refused an insertion,
 // which this small key set never gives a reason for.
-bool Apply(Operation operation, CountedStringTable& table, Model& model, const std::string& key, uint32_t first,
+bool Apply(Operation operation, CountedStringTable& table, Model& model, size_t key, uint32_t first,
            uint32_t second) {
+  std::optional<Counters>& entry = model[key];
   switch (operation) {
     case Operation::kAdd:
-      AddToModel(model, key, first, second);
-      return table.Add(key, first, second);
+      entry = entry ? Counters{entry->first + first, entry->second + second} : Counters{first, second};
+      return table.Add(Keys()[key], first, second);
     case Operation::kRemove:
-      Expect(table.Remove(key) == (model.erase(key) == 1), "Remove answered otherwise than the model");
+      Require(table.Remove(Keys()[key]) == entry.has_value(), "Remove answered otherwise than the model for ", key);
+      entry.reset();
       return true;
     case Operation::kDecrease:
-      Expect(table.Decrease(key, first, second) == model.contains(key), "Decrease answered otherwise than the model");
-      DecreaseInModel(model, key, first, second);
+      Require(table.Decrease(Keys()[key], first, second) == entry.has_value(),
+              "Decrease answered otherwise than the model for ", key);
+      DecreaseInModel(entry, first, second);
       return true;
     case Operation::kLookup:
     case Operation::kCount:
       return true;
     case Operation::kRecordAnew:
-      table.Remove(key);
-      model.erase(key);
-      model[key] = {first, second};
-      return table.Add(key, first, second);
+      table.Remove(Keys()[key]);
+      entry = Counters{first, second};
+      return table.Add(Keys()[key], first, second);
   }
   return true;
 }
@@ -103,13 +115,12 @@ bool Apply(Operation operation, CountedStringTable& table, Model& model, const s
 // deleted slots, which only an insertion does and which leaves none
 // (recording anew removes first, so it may have made the deleted slot).
 // The key recorded anew itself takes a new slot.
-void ExpectSlotsKept(const SlotsByKey& before, const SlotsByKey& after, bool arrayFilledAnew,
-                     const std::string& movedKey) {
+void RequireSlotsKept(const SlotsByKey& before, const SlotsByKey& after, bool arrayFilledAnew,
+                      std::optional<size_t> movedKey) {
   if (arrayFilledAnew) return;
-  for (const auto& [key, slot] : after) {
-    const auto old = before.find(key);
-    if (key == movedKey) continue;
-    if (old != before.end()) Expect(old->second == slot, key + " changed its slot");
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    if (i == movedKey || before[i] == kNoSlot || after[i] == kNoSlot) continue;
+    Require(before[i] == after[i], "an entry changed its slot: ", i);
   }
 }
 
@@ -122,25 +133,32 @@ void FuzzTableOperations(FuzzInput input) {
   Expect(table.Init(100), "the table could not be set up");
   Model model;
   ByteReader reader(input);
-  while (!reader.AtEnd()) {
+  for (int count = 0; count < kMostOperations && !reader.AtEnd(); ++count) {
     const auto operation = static_cast<Operation>(reader.Next() % static_cast<int>(Operation::kCount));
-    const std::string key = KeyFor(reader.Next());
+    const size_t key = reader.Next() % kKeyCount;
     const uint32_t first = reader.Next() % 4;
     const uint32_t second = reader.Next() % 4;
     const SlotsByKey before = SlotsOf(table);
     const uint32_t slotCountBefore = table.slotCount();
     const bool hadDeletedSlots = table.deletedSlotCount() > 0 || operation == Operation::kRecordAnew;
     const bool inserts = operation == Operation::kAdd || operation == Operation::kRecordAnew;
-    Expect(Apply(operation, table, model, key, first, second), "the table refused to add " + key);
+    Require(Apply(operation, table, model, key, first, second), "the table refused to add ", key);
     const bool arrayFilledAnew = table.slotCount() != slotCountBefore ||
                                  (inserts && hadDeletedSlots && table.deletedSlotCount() == 0);
-    ExpectSlotsKept(before, SlotsOf(table), arrayFilledAnew, operation == Operation::kRecordAnew ? key : "");
-    ExpectSameAnswer(table, model, key);
+    RequireSlotsKept(before, SlotsOf(table), arrayFilledAnew,
+                     operation == Operation::kRecordAnew ? std::optional<size_t>(key) : std::nullopt);
+    RequireSameAnswer(table, model, key);
     Expect(table.poolUsed() - table.deadPoolBytes() <= table.poolSize(), "the live entries exceed the pool");
   }
   std::vector<TableEntry> expected;
-  for (const auto& [key, counters] : model) expected.emplace_back(key, counters.first, counters.second);
+  for (size_t i = 0; i < kKeyCount; ++i) {
+    if (model[i]) expected.emplace_back(Keys()[i], model[i]->first, model[i]->second);
+  }
+  std::sort(expected.begin(), expected.end());
   Expect(TableEntries(table) == expected, "the table's entries differ from the model's");
+  size_t modelSize = 0;
+  for (const auto& entry : model) modelSize += entry.has_value();
+  Expect(table.entryCount() == modelSize, "the entry count differs from the model's");
 }
 
 }  // namespace trellisk::fuzz
