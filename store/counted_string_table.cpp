@@ -185,15 +185,6 @@ bool CountedStringTable::TryDropDeletedSlots() {
   return TryRehash(slotCount_);
 }
 
-// The pool size that first exceeds `needed`: the current size plus whole
-// pool steps, or exactly one byte more when the step is 0.
-uint64_t CountedStringTable::PoolSizeFor(uint64_t needed) const {
-  if (poolStep_ == 0) return needed + 1;
-  uint64_t size = poolSize_;
-  if (size <= needed) size += (needed - size) / poolStep_ * poolStep_ + poolStep_;
-  return size;
-}
-
 // Copies the live entries, in slot order, into a fresh pool with room for
 // one more entry of entrySize bytes, and points their slots at the copies.
 bool CountedStringTable::TryCompactPool(uint64_t entrySize) {
@@ -223,7 +214,12 @@ bool CountedStringTable::EnsurePoolRoom(uint64_t entrySize) {
   const uint64_t needed = uint64_t{poolUsed_} + entrySize;
   if (poolSize_ > needed) return true;
   if (deadPoolBytes_ >= poolUsed_ / 2 && TryCompactPool(entrySize)) return true;
-  const uint64_t newSize = PoolSizeFor(needed);
+  uint64_t newSize = poolSize_;
+  if (poolStep_ == 0) {
+    newSize = needed + 1;
+  } else {
+    while (newSize <= needed) newSize += poolStep_;
+  }
   if (newSize > kLargestPoolSize) return false;
   char* grown = static_cast<char*>(std::realloc(pool_.get(), newSize));
   if (!grown) return false;

@@ -142,7 +142,6 @@ class CountedStringTable {
   bool KeyMatches(uint32_t offset, std::string_view key) const;
   bool InsertAt(uint32_t slot, std::string_view key, uint32_t hash, uint32_t first, uint32_t second);
   bool EnsurePoolRoom(uint64_t entrySize);
-  uint64_t PoolSizeFor(uint64_t needed) const;
   bool TryCompactPool(uint64_t entrySize);
   bool Grow(uint64_t requestedSlots);
   bool TryRehash(uint32_t newSlotCount);
