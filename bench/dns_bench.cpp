@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "checks/dns_blacklist.h"
+#include "base/log.h"
+#include "base/text_source.h"
+#include "dnsbl/dns_blacklist.h"
 #include "platform/dns_resolver.h"
 #include "platform/file_system.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
@@ -48,7 +49,8 @@ struct BenchChecker {
   std::atomic<const TextSource*> texts{&builtinTexts};
   Log log{&builtinTexts};
   std::unique_ptr<platform::DnsResolver> resolver = platform::StartResolver();
-  CDNSBlacklist checker{settings, log, platform::DefaultFileSystem(), *resolver, dir.path(), texts};
+  CDNSBlacklist checker{DnsCacheOptionsOf(settings), log, platform::DefaultFileSystem(), *resolver, dir.path(), texts,
+                        platform::SystemMessageBoxes()};
 };
 
 bool LoopbackServerMissing(benchmark::State& state) {
@@ -67,7 +69,7 @@ void RunChecks(benchmark::State& state, const std::vector<std::string>& relays, 
       bench.checker.Remove(kListedRelay);
       state.ResumeTiming();
     }
-    const DnsVerdict verdict = bench.checker.CheckDNSBlacklists(1, relays);
+    const DnsVerdict verdict = bench.checker.CheckDNSBlacklists(1, relays, DnsCheckOptionsOf(bench.settings));
     if (verdict.state != expected) {
       state.SkipWithError("unexpected verdict");
       break;

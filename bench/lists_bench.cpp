@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "checks/black_whitelist.h"
-#include "checks/testing/list_corpus.h"
-#include "checks/testing/literal_list_check.h"
+#include "lists/black_whitelist.h"
+#include "lists/testing/list_corpus.h"
+#include "lists/testing/literal_list_check.h"
 #include "platform/message_box.h"
+#include "plugin/component_options.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ struct BenchLists {
   BuiltinTexts texts;
   std::atomic<const TextSource*> textSource{&texts};
   Log log{&texts};
-  CBlackWhitelist lists{settings, log, platform::DefaultFileSystem(), textSource};
+  CBlackWhitelist lists{ListOptionsOf(settings), log, platform::DefaultFileSystem(), textSource, platform::SystemMessageBoxes()};
 };
 
 bool HaveCorpus(benchmark::State& state) {

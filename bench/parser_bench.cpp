@@ -19,10 +19,11 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "parser/mail_parser.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ class ParseRunner {
   size_t Parse(const std::string& message) {
     buffer_.assign(message.begin(), message.end());
     buffer_.push_back('\0');
-    CMailParser parser(settings_, log_, nullptr);
+    CMailParser parser(ParserOptionsOf(settings_), log_, nullptr);
     parser.SetMail(buffer_.data(), message.size(), false);
     const WordVector* words = parser.ParseMail();
     return words ? words->size() : 0;

@@ -29,12 +29,13 @@
 #include <string>
 #include <vector>
 
-#include "checks/regexp_filter.h"
+#include "base/log.h"
+#include "base/text_source.h"
 #include "parser/mail_parser.h"
 #include "platform/file_system.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
+#include "rules/regexp_filter.h"
 
 namespace {
 
@@ -51,8 +52,8 @@ struct PreparedMessage {
   size_t size = 0;
 
   RuleFilterInput Input() const {
-    return RuleFilterInput{1,         &rawHeader, &rawBody, headerText ? &*headerText : nullptr,
-                           bodyText ? &*bodyText : nullptr, size};
+    return RuleFilterInput{1, &rawHeader, &rawBody, headerText ? &*headerText : nullptr,
+                           bodyText ? &*bodyText : nullptr, size, false};
   }
 };
 
@@ -96,7 +97,7 @@ PreparedMessage Prepare(std::string text) {
   PreparedMessage message;
   message.size = text.size();
   if (text.size() > kMessageLimit) text.resize(kMessageLimit);
-  CMailParser parser(Environment().settings, Environment().log, nullptr);
+  CMailParser parser(ParserOptionsOf(Environment().settings), Environment().log, nullptr);
   parser.SetMail(text.data(), text.size(), false);
   message.rawHeader = text.c_str();
   const int32_t bodyOffset = parser.mail().bodyOffset;
@@ -184,7 +185,7 @@ void BM_ScoreCorpus(benchmark::State& state) {
   const RuleFile file(GeneratedRuleFile(static_cast<size_t>(state.range(0))));
   BenchEnvironment& environment = Environment();
   environment.settings.RegExpPath = file.path();
-  CRegExpFilter filter(environment.settings, environment.log, platform::DefaultFileSystem());
+  CRegExpFilter filter(RuleFilterOptionsOf(environment.settings), environment.log, platform::DefaultFileSystem());
   filter.Load();
   double fired = 0;
   for (auto _ : state) {
@@ -207,7 +208,7 @@ void BM_LoadRules(benchmark::State& state) {
   const RuleFile file(GeneratedRuleFile(200));
   BenchEnvironment& environment = Environment();
   environment.settings.RegExpPath = file.path();
-  CRegExpFilter filter(environment.settings, environment.log, platform::DefaultFileSystem());
+  CRegExpFilter filter(RuleFilterOptionsOf(environment.settings), environment.log, platform::DefaultFileSystem());
   for (auto _ : state) benchmark::DoNotOptimize(filter.Load());
   state.counters["rules"] = static_cast<double>(filter.RuleCount());
 }
@@ -249,7 +250,7 @@ void BM_RunawayRule(benchmark::State& state) {
   const RuleFile file("BODY: 5 {(a+)+$}\n");
   BenchEnvironment& environment = Environment();
   environment.settings.RegExpPath = file.path();
-  CRegExpFilter filter(environment.settings, environment.log, platform::DefaultFileSystem());
+  CRegExpFilter filter(RuleFilterOptionsOf(environment.settings), environment.log, platform::DefaultFileSystem());
   filter.Load();
   PreparedMessage message;
   message.rawHeader = "Subject: a\r\n";

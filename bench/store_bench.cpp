@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "bench/synthetic_words.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "store/bayes_database.h"
 #include "store/counted_string_table.h"
 #include "store/word_database_file.h"
@@ -150,7 +151,7 @@ class MillionWordDatabase {
   Settings settings_;
   BuiltinTexts texts_;
   Log log_{&texts_};
-  CBayesDatabase database_{settings_, log_, platform::DefaultFileSystem()};
+  CBayesDatabase database_{WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem()};
 };
 
 MillionWordDatabase& Database() {

@@ -8,10 +8,11 @@
 #include <fstream>
 #include <string>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "bench/synthetic_words.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "store/bayes_database.h"
 
 namespace {
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
   settings.DatabasePath = argv[2];
   trellisk::BuiltinTexts texts;
   trellisk::Log log(&texts);
-  trellisk::CBayesDatabase database(settings, log, trellisk::platform::DefaultFileSystem());
+  trellisk::CBayesDatabase database(WordDatabaseOptionsOf(settings), log, trellisk::platform::DefaultFileSystem());
   if (mode == "make") return Make(database);
   if (mode == "load") return Load(database);
   return 2;

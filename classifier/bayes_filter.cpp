@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/exception_report.h"
 #include "classifier/noise_reduction.h"
-#include "plugin/exception_report.h"
-#include "plugin/settings.h"
 #include "store/bayes_database.h"
 
 namespace trellisk {
@@ -72,15 +71,15 @@ bool MoreSignificant(const WordEntry& x, const WordEntry& y) {
   return x.word.size() > y.word.size();
 }
 
-CBayesFilter::CBayesFilter(const Settings& settings, Log& log, CBayesDatabase& database)
-    : settings_(settings),
+CBayesFilter::CBayesFilter(const ClassifierOptions& options, Log& log, CBayesDatabase& database)
+    : options_(options),
       log_(log),
       database_(database),
       minProbability_(ClampMargin(database.hamMessages)),
       maxProbability_(1.0 - ClampMargin(database.spamMessages)) {}
 
 double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
-  const double weightedHam = static_cast<double>(settings_.HamWeight) * ham;
+  const double weightedHam = static_cast<double>(options_.hamWeight) * ham;
   double p = kNeutralProbability;
   if (spam + weightedHam > kMinimumEvidence) {
     const double spamShare = spam / static_cast<double>(std::max<uint32_t>(database_.spamMessages, 1));
@@ -92,9 +91,9 @@ double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
       p = maxProbability_;
     }
   }
-  if (settings_.UsesChiSquare()) {
-    const double strength = settings_.UnknownWordStrength;
-    const double unknownProbability = settings_.UnknownWordPossibility;
+  if (options_.chiSquare) {
+    const double strength = options_.unknownWordStrength;
+    const double unknownProbability = options_.unknownWordPossibility;
     const double n = static_cast<double>(spam) + ham;
     p = (strength * unknownProbability + n * p) / (strength + n);
   }
@@ -151,15 +150,15 @@ int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabil
   if (database_.spamMessages == 0 || database_.hamMessages == 0) return kNeutralScore;
   GuardedCall(log_, "CBayesFilter::CalculatePluginReturn", [&] {
     ScoreWords(vector, computeProbabilities);
-    if (settings_.RemoveNonSignificant) RemoveNonSignificant(vector);
-    KeepMostSignificant(vector, settings_.SignificantWords);
+    if (options_.removeNonSignificant) RemoveNonSignificant(vector);
+    KeepMostSignificant(vector, options_.significantWords);
   });
   return CalculateSpaminess(vector);
 }
 
 int CBayesFilter::CalculateSpaminess(const WordVector& vector) {
   return GuardedCall(log_, "CBayesFilter::CalculateSpaminess", kNeutralScore, [&] {
-    return settings_.UsesChiSquare() ? ChiSquareSpaminess(vector) : ProductSpaminess(vector);
+    return options_.chiSquare ? ChiSquareSpaminess(vector) : ProductSpaminess(vector);
   });
 }
 

@@ -18,12 +18,22 @@
 namespace trellisk {
 
 class Log;
-struct Settings;
+
+// What the classifier takes from the settings (the owner fills every field).
+struct ClassifierOptions {
+  bool chiSquare = false;  // bit 2 of Algorithm
+  // Single precision, as the settings hold them; widened where used.
+  float hamWeight = 0;               // HamWeight
+  float unknownWordStrength = 0;     // UnknownWordStrength
+  float unknownWordPossibility = 0;  // UnknownWordPossibility
+  bool removeNonSignificant = false;  // RemoveNonSignificant
+  uint32_t significantWords = 0;      // SignificantWords
+};
 
 class CBayesFilter {
  public:
   // Fixes the probability clamps from the database's message totals now.
-  CBayesFilter(const Settings& settings, Log& log, CBayesDatabase& database);
+  CBayesFilter(const ClassifierOptions& options, Log& log, CBayesDatabase& database);
 
   // The message's score. Looks every word up (keeping the probabilities that
   // ReduceNoise set when `computeProbabilities` is false), drops words of no
@@ -62,7 +72,7 @@ class CBayesFilter {
   int ProductSpaminess(const WordVector& vector) const;
   int ChiSquareSpaminess(const WordVector& vector) const;
 
-  const Settings& settings_;
+  const ClassifierOptions options_;
   Log& log_;
   CBayesDatabase& database_;
   double minProbability_;

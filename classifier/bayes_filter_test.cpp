@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "platform/file_system.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "store/bayes_database.h"
 
 namespace trellisk {
@@ -17,7 +18,10 @@ namespace {
 
 class BayesFilterTest : public ::testing::Test {
  protected:
-  BayesFilterTest() { settings_.MinWordLength = 1; }
+  BayesFilterTest() {
+    settings_.MinWordLength = 1;
+    database_.SetOptions(WordDatabaseOptionsOf(settings_));
+  }
 
   void Learn(const std::string& word, uint32_t spam, uint32_t ham) {
     if (spam) database_.AddSpam(word, spam);
@@ -27,7 +31,7 @@ class BayesFilterTest : public ::testing::Test {
     database_.spamMessages = spam;
     database_.hamMessages = ham;
   }
-  CBayesFilter Filter() { return CBayesFilter(settings_, log_, database_); }
+  CBayesFilter Filter() { return CBayesFilter(ClassifierOptionsOf(settings_), log_, database_); }
 
   static WordVector Vector(const std::vector<std::string>& words) {
     WordVector vector;
@@ -43,7 +47,7 @@ class BayesFilterTest : public ::testing::Test {
   Settings settings_;
   BuiltinTexts texts_;
   Log log_{&texts_};
-  CBayesDatabase database_{settings_, log_, platform::DefaultFileSystem()};
+  CBayesDatabase database_{WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem()};
 };
 
 TEST_F(BayesFilterTest, ClampsFollowTheMessageTotals) {

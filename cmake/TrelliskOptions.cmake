@@ -11,15 +11,3 @@ if(TRELLISK_SANITIZE)
     add_compile_options(-Wno-maybe-uninitialized)
   endif()
 endif()
-
-# trellisk_library(<name> SOURCES ... DEPENDS ...) defines one static library of
-# the core; its public include root is the repository root, so includes read
-# "store/bayes_database.h".
-function(trellisk_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  if(ARG_DEPENDS)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
-  endif()
-endfunction()

@@ -5,14 +5,14 @@
 // bytes than they read; an encoded word found in a line lies within it.
 #include <string>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "fuzz/fuzz_targets.h"
 #include "parser/base64.h"
 #include "parser/header_decoder.h"
 #include "parser/quoted_printable.h"
 #include "parser/url_decode.h"
 #include "parser/uuencode.h"
-#include "plugin/log.h"
-#include "plugin/text_source.h"
 
 namespace trellisk::fuzz {
 namespace {

@@ -9,11 +9,12 @@
 #include <map>
 #include <utility>
 
-#include "checks/dns_blacklist.h"
-#include "checks/dns_cache_file.h"
-#include "checks/dns_fake_resolver.h"
+#include "dnsbl/dns_blacklist.h"
+#include "dnsbl/dns_cache_file.h"
+#include "dnsbl/testing/fake_resolver.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
+#include "plugin/component_options.h"
 
 namespace trellisk::fuzz {
 namespace {
@@ -59,10 +60,10 @@ std::string Describe(const CacheRecords& records) {
 
 void LoadCheckAndSave(FuzzFixture& fixture) {
   testing::FakeResolver resolver;
-  CDNSBlacklist blacklist(fixture.settings, fixture.log, fixture.files, resolver, kCacheDirectory,
-                          fixture.textSource, [] { return kNow; });
+  CDNSBlacklist blacklist(DnsCacheOptionsOf(fixture.settings), fixture.log, fixture.files, resolver, kCacheDirectory,
+                          fixture.textSource, fixture.boxes, [] { return kNow; });
   Expect(blacklist.Load(), "the cache file did not load");
-  blacklist.CheckDNSBlacklists(1, kRelays);
+  blacklist.CheckDNSBlacklists(1, kRelays, DnsCheckOptionsOf(fixture.settings));
   Expect(blacklist.Add(kAddressNoFileHolds, kNow, 1) && blacklist.Remove(std::string(kAddressNoFileHolds)),
          "the marker address could not be added and removed");
   Expect(blacklist.Save(), "the cache could not be saved");

@@ -2,10 +2,10 @@
 // registry key as the plug-in finds it. The junk threshold must come out
 // the same on every read, and be 0 for a file without any of the four
 // items it is made of.
+#include "base/ascii.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
 #include "platform/memory_registry.h"
-#include "plugin/ascii.h"
 #include "plugin/host_integration.h"
 
 namespace trellisk::fuzz {

@@ -9,12 +9,13 @@
 #include <algorithm>
 #include <optional>
 
-#include "checks/black_whitelist.h"
-#include "checks/list_file_format.h"
-#include "checks/testing/literal_list_check.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
+#include "lists/black_whitelist.h"
+#include "lists/list_file_format.h"
+#include "lists/testing/literal_list_check.h"
 #include "platform/message_box.h"
+#include "plugin/component_options.h"
 
 namespace trellisk::fuzz {
 namespace {
@@ -51,7 +52,8 @@ ListMatch CheckBothWays(CBlackWhitelist& lists, std::string_view text) {
 }
 
 Round LoadCheckAndSave(FuzzFixture& fixture, std::string_view extraText) {
-  CBlackWhitelist lists(fixture.settings, fixture.log, fixture.files, fixture.textSource);
+  CBlackWhitelist lists(ListOptionsOf(fixture.settings), fixture.log, fixture.files, fixture.textSource,
+                        fixture.boxes);
   lists.Load(kBothLists);
   Round round;
   round.verdicts.push_back(CheckBothWays(lists, kMessage));
@@ -82,8 +84,6 @@ bool SameVerdicts(const std::vector<ListMatch>& a, const std::vector<ListMatch>&
 }  // namespace
 
 void FuzzListFiles(FuzzInput input) {
-  // Notices of invalid expressions would only fill the output.
-  platform::SetMessageBoxObserver([](std::string_view, std::string_view, platform::MessageBoxIcon) {});
   const std::vector<std::string_view> pieces = SplitInput(input, kPieceSeparator, 3);
   if (pieces[2].size() > kLongestCheckedText) return;
   FuzzFixture fixture;

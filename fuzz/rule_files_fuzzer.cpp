@@ -5,9 +5,10 @@
 // equal, and the editor must get the main file back byte for byte.
 #include <cmath>
 
-#include "checks/regexp_filter.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
+#include "plugin/component_options.h"
+#include "rules/regexp_filter.h"
 
 namespace trellisk::fuzz {
 namespace {
@@ -32,8 +33,8 @@ const std::string kHeaderText =
 const std::string kBodyText = "Hello Bob,\nvisit http://www.example.biz/offer?id=42 and BUY NOW!";
 
 RuleFilterResult ScoreFixedMessage(CRegExpFilter& filter) {
-  const RuleFilterInput input{1, &kRawHeader, &kRawBody, &kHeaderText, &kBodyText,
-                              kRawHeader.size() + 2 + kRawBody.size()};
+  const RuleFilterInput input{1,           &kRawHeader, &kRawBody, &kHeaderText, &kBodyText,
+                              kRawHeader.size() + 2 + kRawBody.size(), false};
   return filter.ScoreMail(input);
 }
 
@@ -52,7 +53,7 @@ void FuzzRuleFiles(FuzzInput input) {
   fixture.files.SetFile(kRulePath, std::string(pieces[0]));
   fixture.files.SetFile(kIncludePaths[0], std::string(pieces[1]));
   fixture.files.SetFile(kIncludePaths[1], std::string(pieces[2]));
-  CRegExpFilter filter(fixture.settings, fixture.log, fixture.files);
+  CRegExpFilter filter(RuleFilterOptionsOf(fixture.settings), fixture.log, fixture.files);
   Expect(filter.Load(), "the rule file did not load");
   const RuleFilterResult first = ScoreFixedMessage(filter);
   const RuleFilterResult second = ScoreFixedMessage(filter);

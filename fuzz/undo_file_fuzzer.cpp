@@ -7,8 +7,9 @@
 
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
-#include "store/undo_database.h"
+#include "plugin/component_options.h"
 #include "store/text_line_end.h"
+#include "store/undo_database.h"
 #include "store/undo_file.h"
 
 namespace trellisk::fuzz {
@@ -33,7 +34,7 @@ UndoRecords ReadRecords(MemoryFileSystem& files) {
 }
 
 void LoadAndSave(FuzzFixture& fixture) {
-  CUndo undo(fixture.settings, fixture.log, fixture.files, [] { return kNow; });
+  CUndo undo(UndoOptionsOf(fixture.settings), fixture.log, fixture.files, [] { return kNow; });
   Expect(undo.Load(), "the undo file did not load");
   Expect(undo.Add(kKeyNoFileHolds, 1, kNow) && undo.Remove(kKeyNoFileHolds),
          "the marker record could not be added and removed");

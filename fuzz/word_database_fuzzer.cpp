@@ -5,10 +5,11 @@
 // written.
 #include <optional>
 
+#include "base/number_text.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
 #include "fuzz/table_entries.h"
-#include "plugin/number_text.h"
+#include "plugin/component_options.h"
 #include "store/bayes_database.h"
 #include "store/text_line_end.h"
 #include "store/word_database_file.h"
@@ -49,7 +50,7 @@ DatabaseContent ReadContent(MemoryFileSystem& files) {
 // Loads the database file, then writes it back as the plug-in would after a
 // change.
 void LoadAndSave(FuzzFixture& fixture) {
-  CBayesDatabase database(fixture.settings, fixture.log, fixture.files);
+  CBayesDatabase database(WordDatabaseOptionsOf(fixture.settings), fixture.log, fixture.files);
   Expect(database.Load(), "the database file did not load");
   Expect(database.AddSpam(kWordNoFileHolds, 1) && database.RemoveSpam(kWordNoFileHolds, 1),
          "the marker word could not be added and removed");

@@ -1,6 +1,6 @@
 #include "parser/address_match.h"
 
-#include "plugin/ascii.h"
+#include "base/ascii.h"
 
 namespace trellisk {
 namespace {

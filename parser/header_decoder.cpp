@@ -1,11 +1,11 @@
 #include "parser/header_decoder.h"
 
+#include "base/ascii.h"
+#include "base/exception_report.h"
 #include "parser/base64.h"
 #include "parser/quoted_printable.h"
 #include "parser/replace_all.h"
 #include "parser/text_cut.h"
-#include "plugin/ascii.h"
-#include "plugin/exception_report.h"
 
 namespace trellisk {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/log.h"
-#include "plugin/text_source.h"
+#include "base/log.h"
+#include "base/text_source.h"
 
 namespace trellisk {
 namespace {

@@ -7,13 +7,13 @@
 #include <optional>
 #include <vector>
 
+#include "base/ascii.h"
 #include "parser/address_match.h"
 #include "parser/regex_compile.h"
 #include "parser/replace_all.h"
 #include "parser/text_cut.h"
 #include "parser/tokenizer.h"
 #include "parser/url_decode.h"
-#include "plugin/ascii.h"
 
 namespace trellisk {
 namespace {

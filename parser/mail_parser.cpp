@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "base/ascii.h"
+#include "base/exception_report.h"
 #include "parser/address_match.h"
 #include "parser/base64.h"
 #include "parser/header_decoder.h"
@@ -11,9 +13,6 @@
 #include "parser/relay_scan.h"
 #include "parser/text_cut.h"
 #include "parser/uuencode.h"
-#include "plugin/ascii.h"
-#include "plugin/exception_report.h"
-#include "plugin/settings.h"
 
 namespace trellisk {
 namespace {
@@ -44,11 +43,11 @@ constexpr size_t kBoundaryLineValueStart = 10;
 
 }  // namespace
 
-CMailParser::CMailParser(const Settings& settings, Log& log, SenderListCheck* lists)
-    : CMailParser(settings, log, lists, LinearCleaningSteps()) {}
+CMailParser::CMailParser(const ParserOptions& options, Log& log, SenderListCheck* lists)
+    : CMailParser(options, log, lists, LinearCleaningSteps()) {}
 
-CMailParser::CMailParser(const Settings& settings, Log& log, SenderListCheck* lists, const CleaningSteps& steps)
-    : settings_(settings), log_(log), lists_(lists), steps_(steps), tokenizer_(settings, log, mail_.words) {
+CMailParser::CMailParser(const ParserOptions& options, Log& log, SenderListCheck* lists, const CleaningSteps& steps)
+    : options_(options), log_(log), lists_(lists), steps_(steps), tokenizer_(options.tokenizer, log, mail_.words) {
   tokenizer_.SetDoubletMerger(steps.mergeWordDoublets);
 }
 
@@ -92,7 +91,7 @@ std::string CMailParser::GetMessageId() {
 
 ListMatch CMailParser::GetListResult() const { return mail_.listMatch; }
 
-bool CMailParser::Collecting() const { return settings_.RuleFilterActive() && !mail_.noCollect; }
+bool CMailParser::Collecting() const { return options_.collectRuleTexts && !mail_.noCollect; }
 
 void CMailParser::AppendCollected(std::optional<std::string>& buffer, std::string_view piece) {
   if (!Collecting()) return;
@@ -369,7 +368,7 @@ void CMailParser::CleanAndTokenize(std::string& text) {
   if (mail_.contentKind != kContentPlain && mail_.contentKind != kContentHtml) return;
   GuardedCall(log_, "CMailParser::RemoveTricks", [&] { steps_.removeTricks(text); });
   if (mail_.contentKind == kContentHtml) {
-    if (settings_.ParseHTML) {
+    if (options_.parseHtml) {
       GuardedCall(log_, "CMailParser::RemoveHTMLComments", [&] { steps_.removeHtmlComments(text, tokenizer_); });
       GuardedCall(log_, "CMailParser::ParseHTML", [&] { steps_.parseHtml(text, tokenizer_); });
     }

@@ -6,8 +6,8 @@
 // One parser serves one message. It works in place on the caller's text:
 // SetMail writes a terminator after the header, and Content-Type and
 // Content-Transfer-Encoding lines are upper-cased; the caller copies what it
-// needs beforehand. The parser borrows the settings, the log and the lists
-// (which may be null: no lists) and owns everything else. A parser is used
+// needs beforehand. The parser copies its options, borrows the log and the
+// lists (which may be null: no lists) and owns everything else. A parser is used
 // by one thread; different parsers run at the same time.
 #pragma once
 
@@ -16,8 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "checks/list_match.h"
-#include "checks/sender_list_check.h"
+#include "base/list_match.h"
+#include "base/sender_list_check.h"
 #include "parser/cleaning_steps.h"
 #include "parser/line_splitter.h"
 #include "parser/parsed_mail.h"
@@ -26,13 +26,19 @@
 namespace trellisk {
 
 class Log;
-struct Settings;
+
+// What the parser takes from the settings (the owner fills every field).
+struct ParserOptions {
+  TokenizerOptions tokenizer;
+  bool parseHtml = false;         // ParseHTML
+  bool collectRuleTexts = false;  // the rule filter is on (bit 4 of Algorithm)
+};
 
 class CMailParser {
  public:
-  CMailParser(const Settings& settings, Log& log, SenderListCheck* lists);
+  CMailParser(const ParserOptions& options, Log& log, SenderListCheck* lists);
   // With other cleaning steps, for tests that compare algorithms.
-  CMailParser(const Settings& settings, Log& log, SenderListCheck* lists, const CleaningSteps& steps);
+  CMailParser(const ParserOptions& options, Log& log, SenderListCheck* lists, const CleaningSteps& steps);
   CMailParser(const CMailParser&) = delete;
   CMailParser& operator=(const CMailParser&) = delete;
 
@@ -74,7 +80,7 @@ class CMailParser {
   void ParsePart(std::string& partText);
   void CleanAndTokenize(std::string& text);
 
-  const Settings& settings_;
+  const ParserOptions options_;
   Log& log_;
   SenderListCheck* lists_;
   const CleaningSteps& steps_;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "parser/testing/parser_harness.h"
+#include "plugin/component_options.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
@@ -207,7 +208,7 @@ TEST(MailParser, ParseMailRunsOnce) {
 
 TEST(MailParser, WithoutMailThereIsNothing) {
   ParserHarness harness;
-  CMailParser parser(harness.settings, harness.log, nullptr);
+  CMailParser parser(ParserOptionsOf(harness.settings), harness.log, nullptr);
   EXPECT_EQ(parser.ParseMail(), nullptr);
   EXPECT_EQ(parser.GetMessageId(), "0");
   EXPECT_EQ(parser.GetListResult().verdict, kNoDecision);

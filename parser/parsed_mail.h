@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "checks/list_match.h"
+#include "base/list_match.h"
 #include "parser/word_vector.h"
 
 namespace trellisk {

@@ -3,9 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "plugin/ascii.h"
-#include "plugin/exception_report.h"
-#include "plugin/settings.h"
+#include "base/ascii.h"
+#include "base/exception_report.h"
 
 namespace trellisk {
 namespace {
@@ -80,12 +79,12 @@ void MergeWordDoublets(WordVector& words) {
   words.resize(kept);
 }
 
-Tokenizer::Tokenizer(const Settings& settings, Log& log, WordVector& words)
-    : settings_(settings), log_(log), words_(words) {}
+Tokenizer::Tokenizer(const TokenizerOptions& options, Log& log, WordVector& words)
+    : options_(options), log_(log), words_(words) {}
 
 void Tokenizer::ParseLine(std::string_view text, WordPrefix prefix) {
   GuardedCall(log_, "CMailParser::ParseLine", [&] {
-    const std::string_view prefixText = settings_.SpecialMarkers ? PrefixText(prefix) : std::string_view();
+    const std::string_view prefixText = options_.specialMarkers ? PrefixText(prefix) : std::string_view();
     size_t start = 0;
     for (size_t j = 0; j <= text.size(); ++j) {
       if (j < text.size() && !kSeparators[static_cast<unsigned char>(text[j])]) continue;
@@ -114,14 +113,14 @@ void Tokenizer::AddWordVector(std::string_view word, std::string_view trimSet) {
 void Tokenizer::AddWord(std::string_view word, std::string_view trimSet) {
   if (!trimSet.empty()) word = Trim(word, trimSet);
   if (word.empty()) return;
-  if (MeasuredLength(word) < settings_.MinWordLength) return;
+  if (MeasuredLength(word) < options_.minWordLength) return;
   WordEntry& entry = words_.emplace_back();
   entry.word.assign(word);
-  if (settings_.LowerCase) AsciiLowerInPlace(entry.word);
+  if (options_.lowerCase) AsciiLowerInPlace(entry.word);
 }
 
 void Tokenizer::RemoveWordDoublets() {
-  if (!settings_.RemoveDoublets) return;
+  if (!options_.removeDoublets) return;
   GuardedCall(log_, "CMailParser::RemoveWordDoublets", [&] { merger_(words_); });
 }
 

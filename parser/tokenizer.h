@@ -4,8 +4,8 @@
 // filters and lower-cases one word, RemoveWordDoublets merges repeated words
 // into one entry with a count.
 //
-// A Tokenizer borrows the settings, the log and the vector of its parser and
-// is used by that parser's thread only. Every operation reports an exception
+// A Tokenizer copies its options, borrows the log and the vector of its
+// parser, and is used by that parser's thread only. Every operation reports an exception
 // through the log as "CMailParser::<Operation>" and keeps the words found
 // before it.
 #pragma once
@@ -19,7 +19,14 @@
 namespace trellisk {
 
 class Log;
-struct Settings;
+
+// What the tokenizer takes from the settings (the owner fills every field).
+struct TokenizerOptions {
+  uint32_t minWordLength = 0;  // MinWordLength
+  bool lowerCase = false;      // LowerCase
+  bool removeDoublets = false; // RemoveDoublets
+  bool specialMarkers = false; // SpecialMarkers: the header prefixes
+};
 
 // Where a word came from; header words are kept apart by a prefix when the
 // SpecialMarkers setting is on.
@@ -42,7 +49,7 @@ void MergeWordDoublets(WordVector& words);
 
 class Tokenizer {
  public:
-  Tokenizer(const Settings& settings, Log& log, WordVector& words);
+  Tokenizer(const TokenizerOptions& options, Log& log, WordVector& words);
 
   // Cuts `text` into words at separators; the end of the text ends the last
   // word. Each word gets `prefix` when SpecialMarkers is on and is added
@@ -65,7 +72,7 @@ class Tokenizer {
   void AddWord(std::string_view word, std::string_view trimSet);
   void AddPrefixedWord(std::string_view prefix, std::string_view word);
 
-  const Settings& settings_;
+  const TokenizerOptions options_;
   Log& log_;
   WordVector& words_;
   DoubletMerger merger_ = &MergeWordDoublets;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "plugin/ascii.h"
+#include "base/ascii.h"
 
 namespace trellisk {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <optional>
 
 #include "platform/environment.h"
 #include "platform/system_message_box.h"
@@ -9,30 +10,36 @@
 namespace trellisk::platform {
 namespace {
 
-std::mutex& ObserverMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-MessageBoxObserver& Observer() {
-  static MessageBoxObserver observer;
-  return observer;
-}
-
 // True when the environment names a capture file and the line was appended.
+// The appends of several threads are serialised; the box itself is shown
+// outside this lock.
 bool AppendToCaptureFile(const std::string& line) {
+  static std::mutex captureMutex;
   const std::optional<std::string> path = EnvironmentVariable("TRELLISK_MESSAGE_BOXES");
   if (!path || path->empty()) return false;
+  std::lock_guard<std::mutex> lock(captureMutex);
   std::FILE* file = std::fopen(path->c_str(), "ab");
   if (!file) return false;
   const bool written = std::fprintf(file, "%s\n", line.c_str()) > 0;
   return std::fclose(file) == 0 && written;
 }
 
+class SystemBoxes final : public MessageBoxes {
+ public:
+  void Show(std::string_view caption, std::string_view text, MessageBoxIcon icon) override {
+    const bool captured = AppendToCaptureFile(FormatMessageBoxLine(caption, text, icon));
+    ShowSystemMessageBox(caption, text, icon, captured);
+  }
+};
+
 }  // namespace
 
-std::string FormatMessageBoxLine(std::string_view caption, std::string_view text,
-                                 MessageBoxIcon icon) {
+MessageBoxes& SystemMessageBoxes() {
+  static SystemBoxes boxes;
+  return boxes;
+}
+
+std::string FormatMessageBoxLine(std::string_view caption, std::string_view text, MessageBoxIcon icon) {
   static constexpr const char* kIconNames[] = {"none", "information", "warning", "error"};
   std::string line = "message box [";
   line += kIconNames[static_cast<int>(icon)];
@@ -47,21 +54,6 @@ std::string FormatMessageBoxLine(std::string_view caption, std::string_view text
     }
   }
   return line;
-}
-
-void ShowMessageBox(std::string_view caption, std::string_view text, MessageBoxIcon icon) {
-  std::lock_guard<std::mutex> lock(ObserverMutex());
-  if (Observer()) {
-    Observer()(caption, text, icon);
-    return;
-  }
-  const bool captured = AppendToCaptureFile(FormatMessageBoxLine(caption, text, icon));
-  ShowSystemMessageBox(caption, text, icon, captured);
-}
-
-void SetMessageBoxObserver(MessageBoxObserver observer) {
-  std::lock_guard<std::mutex> lock(ObserverMutex());
-  Observer() = std::move(observer);
 }
 
 }  // namespace trellisk::platform

@@ -1,15 +1,16 @@
-// Message boxes: the only way the plug-in speaks to the user outside its
-// dialogs. On Windows a box is modal and waits for the user; on POSIX it is
-// written to standard error as one line with its caption and text and returns
-// at once.
+// MessageBoxes is how the plug-in speaks to the user outside its dialogs.
+// The system's boxes (SystemMessageBoxes) are modal on Windows and wait for
+// the user; on POSIX each is written to standard error as one line with its
+// caption and text and returns at once. When the environment variable
+// TRELLISK_MESSAGE_BOXES names a file, every system box is also appended to
+// it as one line in the same form (on Windows it is then not shown, so that
+// an unattended run never waits for a user). Tests give the code under test
+// a recording implementation of their own instead.
 //
-// Tests capture boxes either with SetMessageBoxObserver (same process) or by
-// naming a file in the environment variable TRELLISK_MESSAGE_BOXES, to which
-// every box is appended as one line in the same form as on standard error.
-// Thread-safe.
+// Implementations are thread-safe; no lock is held while a box waits for
+// the user, so boxes of several threads may be open at once.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,17 +18,18 @@ namespace trellisk::platform {
 
 enum class MessageBoxIcon { None, Information, Warning, Error };
 
-void ShowMessageBox(std::string_view caption, std::string_view text, MessageBoxIcon icon);
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Shows the box and returns when it is closed.
+  virtual void Show(std::string_view caption, std::string_view text, MessageBoxIcon icon) = 0;
+};
+
+// The system's boxes; live for the whole process.
+MessageBoxes& SystemMessageBoxes();
 
 // The one-line form of a box: "message box [<icon>] <caption>: <text>", line
 // breaks inside the text written as the two characters \n.
-std::string FormatMessageBoxLine(std::string_view caption, std::string_view text,
-                                 MessageBoxIcon icon);
-
-using MessageBoxObserver =
-    std::function<void(std::string_view caption, std::string_view text, MessageBoxIcon icon)>;
-// While an observer is set, boxes go to it instead of standard error.
-// Pass an empty function to restore the default.
-void SetMessageBoxObserver(MessageBoxObserver observer);
+std::string FormatMessageBoxLine(std::string_view caption, std::string_view text, MessageBoxIcon icon);
 
 }  // namespace trellisk::platform

@@ -197,7 +197,7 @@ TEST(MessageBoxes, ACaptureFileTakesTheBoxInsteadOfTheUser) {
   testing::TempDirectory dir;
   const std::string capture = dir.File("boxes.txt");
   ASSERT_TRUE(SetEnvironmentVariable("TRELLISK_MESSAGE_BOXES", capture));
-  ShowMessageBox("Empty Database", "Please train\nthe filter!", MessageBoxIcon::Information);
+  SystemMessageBoxes().Show("Empty Database", "Please train\nthe filter!", MessageBoxIcon::Information);
   SetEnvironmentVariableA("TRELLISK_MESSAGE_BOXES", nullptr);
   EXPECT_EQ(ReadFileBytes(capture), "message box [information] Empty Database: Please train\\nthe filter!\n");
 }

@@ -1,7 +1,6 @@
-// The operating system's part of ShowMessageBox (message_box.h): on Windows
-// a modal box, on POSIX a line on standard error. message_box.cpp decides
-// whether a box reaches the system at all (an observer takes it instead)
-// and records it in the capture file. Thread-safe.
+// The operating system's part of SystemMessageBoxes (message_box.h): on Windows
+// a modal box, on POSIX a line on standard error. message_box.cpp records
+// the box in the capture file first. Thread-safe.
 #pragma once
 
 #include <string_view>

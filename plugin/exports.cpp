@@ -3,9 +3,11 @@
 // inside the core.
 #include <memory>
 
+#include "platform/clock.h"
 #include "platform/dns_resolver.h"
 #include "platform/environment.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/threads.h"
 #include "plugin/plugin_core.h"
@@ -27,8 +29,9 @@ class ProcessPlugin {
           if (core_) core_->ReportPlatformProblem(problem);
         })),
         core_(std::make_unique<PluginCore>(CoreServices{*registry_, platform::DefaultFileSystem(),
-                                                        platform::OwnModulePath(), platform::SleepMilliseconds,
-                                                        platform::StartResolver})) {}
+                                                        platform::SystemMessageBoxes(), platform::OwnModulePath(),
+                                                        platform::SleepMilliseconds, platform::StartResolver,
+                                                        platform::CalendarTimeSeconds})) {}
 
   PluginCore& core() { return *core_; }
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "base/ascii.h"
+#include "base/log.h"
+#include "base/number_text.h"
 #include "platform/environment.h"
 #include "platform/line_reader.h"
-#include "plugin/ascii.h"
-#include "plugin/log.h"
-#include "plugin/number_text.h"
 
 namespace trellisk {
 namespace {

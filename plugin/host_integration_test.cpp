@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "platform/environment.h"
 #include "platform/memory_registry.h"
-#include "plugin/log.h"
-#include "plugin/text_source.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {

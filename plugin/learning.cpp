@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "base/stopwatch.h"
 #include "classifier/bayes_filter.h"
 #include "parser/mail_parser.h"
-#include "platform/clock.h"
-#include "platform/stopwatch.h"
 #include "platform/threads.h"
+#include "plugin/component_options.h"
 #include "plugin/message_labels.h"
 #include "plugin/message_text.h"
 #include "plugin/session.h"
@@ -24,13 +24,14 @@ void DecrementTotal(std::atomic<uint32_t>& total) {
   }
 }
 
-// One training of one parsed message.
+// One training of one parsed message, with the settings snapshot of its
+// learning thread.
 class Training {
  public:
-  Training(Session& session, bool isSpam, CMailParser& parser, WordVector* vector,
-           const platform::Stopwatch& stopwatch)
+  Training(Session& session, const Settings& settings, bool isSpam, CMailParser& parser, WordVector* vector,
+           const Stopwatch& stopwatch)
       : s_(session),
-        settings_(session.settings),
+        settings_(settings),
         isSpam_(isSpam),
         parser_(parser),
         vector_(vector),
@@ -74,13 +75,13 @@ class Training {
     switch (static_cast<UndoKind>(kind)) {
       case UndoKind::LearnedHam:
         if (isSpam_) {
-          ++settings_.FalsePositiv;
+          ++s_.counters.FalsePositiv;
           undoHam_ = true;
         }
         break;
       case UndoKind::LearnedSpam:
         if (!isSpam_) {
-          ++settings_.FalseNegativ;
+          ++s_.counters.FalseNegativ;
           undoSpam_ = true;
         }
         break;
@@ -88,14 +89,14 @@ class Training {
         if (isSpam_) {
           s_.undo.Remove(id_);
           if (settings_.AutoInsertWhitelist) RemoveSender(kWhiteText);
-          ++settings_.FalsePositiv;
+          ++s_.counters.FalsePositiv;
         }
         break;
       case UndoKind::ScoredSpam:
         if (!isSpam_) {
           s_.undo.Remove(id_);
           if (settings_.AutoInsertBlacklist) RemoveSender(kBlackText);
-          ++settings_.FalseNegativ;
+          ++s_.counters.FalseNegativ;
         }
         break;
     }
@@ -146,7 +147,7 @@ class Training {
     int rounds = 0;
     do {
       AddWords(asSpam);
-      CBayesFilter filter(settings_, s_.log, s_.database);
+      CBayesFilter filter(ClassifierOptionsOf(settings_), s_.log, s_.database);
       if (settings_.RemoveNoise) filter.ReduceNoise(*vector_);
       score = filter.CalculatePluginReturn(*vector_, !settings_.RemoveNoise);
       ++rounds;
@@ -165,17 +166,17 @@ class Training {
       AddWords(asSpam);
     }
     const UndoKind kind = asSpam ? UndoKind::LearnedSpam : UndoKind::LearnedHam;
-    s_.undo.Add(id_, static_cast<uint32_t>(kind), platform::CalendarTimeSeconds());
+    s_.undo.Add(id_, static_cast<uint32_t>(kind), s_.clock());
     LogMessageLine(asSpam ? kTextAddSpam : kTextAddHam,
                    ", " + ElapsedField(labels_.learningtime, stopwatch_.ElapsedMilliseconds()));
   }
 
   Session& s_;
-  Settings& settings_;
+  const Settings& settings_;
   const bool isSpam_;
   CMailParser& parser_;
   WordVector* vector_;
-  const platform::Stopwatch& stopwatch_;
+  const Stopwatch& stopwatch_;
   const MessageLabels labels_;
   const std::string id_;
   const std::string address_;
@@ -202,8 +203,9 @@ bool StartLearningThread(std::shared_ptr<Session> session, bool isSpam, MessageH
 
 void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& request) {
   Session& s = *session;
-  platform::Stopwatch stopwatch;
+  Stopwatch stopwatch;
   platform::ManualResetEvent* ready = request.ready;
+  const std::shared_ptr<const Settings> settings = s.CurrentSettings();
   try {
     const bool isSpam = request.isSpam;
     std::optional<MessageText> text = ReadMessageText(request.message, request.reader);
@@ -211,10 +213,10 @@ void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& reque
     ready = nullptr;  // the request is gone from here on
     if (text) {
       CutLongMessage(text->bytes);
-      CMailParser parser(s.settings, s.log, s.lists);
+      CMailParser parser(ParserOptionsOf(*settings), s.log, s.lists);
       parser.SetMail(text->bytes.data(), text->bytes.size(), true);
       WordVector* vector = parser.ParseMail();
-      Training(s, isSpam, parser, vector, stopwatch).Run();
+      Training(s, *settings, isSpam, parser, vector, stopwatch).Run();
     }
   } catch (...) {
     s.log.ReportException("DODozev::LearningThread");

@@ -1,9 +1,10 @@
 #include "plugin/macro.h"
 
-#include "plugin/log.h"
-#include "plugin/number_text.h"
+#include "base/log.h"
+#include "base/number_text.h"
+#include "base/text_source.h"
+#include "plugin/detection_counters.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 
 namespace trellisk {
 
@@ -15,16 +16,16 @@ double DetectionAccuracy(uint32_t detected, uint32_t corrected) {
   return (static_cast<double>(detected) - corrected) * 100 / detected;
 }
 
-CMacro::CMacro(const Settings& settings, const TextSource& texts, Log& log)
-    : settings_(settings), texts_(texts), log_(log) {}
+CMacro::CMacro(const DetectionCounters& counters, const TextSource& texts, Log& log)
+    : counters_(counters), texts_(texts), log_(log) {}
 
 std::string CMacro::GetSpamFilterStatistic(uint32_t spamMessages, uint32_t hamMessages) {
   std::string text;
   try {
-    const uint32_t detectedSpam = settings_.DetectedSpam;
-    const uint32_t detectedHam = settings_.DetectedHam;
-    const uint32_t falsePositiv = settings_.FalsePositiv;
-    const uint32_t falseNegativ = settings_.FalseNegativ;
+    const uint32_t detectedSpam = counters_.DetectedSpam;
+    const uint32_t detectedHam = counters_.DetectedHam;
+    const uint32_t falsePositiv = counters_.FalsePositiv;
+    const uint32_t falseNegativ = counters_.FalseNegativ;
     auto line = [&](TextId label, const char* separator, const std::string& value) {
       text += texts_.Load(label) + separator + value + "\n";
     };

@@ -2,7 +2,7 @@
 // name with its version (SPAMFILTERVERSION) and a six-line statistics report
 // (SPAMFILTERSTATISTIC) with the learned message totals, the detection
 // counters and the detection accuracies. Each call builds a fresh text.
-// Thread-safe as far as the settings' counters are.
+// Thread-safe: the counters are atomic.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace trellisk {
 
 class Log;
 class TextSource;
-struct Settings;
+struct DetectionCounters;
 
 // The macro names the host may expand, and the numbers it receives them by.
 inline constexpr const char* kVersionMacro = "SPAMFILTERVERSION";
@@ -25,14 +25,14 @@ std::string GetSpamFilterVersion();
 
 class CMacro {
  public:
-  CMacro(const Settings& settings, const TextSource& texts, Log& log);
+  CMacro(const DetectionCounters& counters, const TextSource& texts, Log& log);
 
   // The report, given the word database's learned message totals. On an
   // unexpected failure the text built so far.
   std::string GetSpamFilterStatistic(uint32_t spamMessages, uint32_t hamMessages);
 
  private:
-  const Settings& settings_;
+  const DetectionCounters& counters_;
   const TextSource& texts_;
   Log& log_;
 };

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/log.h"
-#include "plugin/settings.h"
-#include "plugin/text_source.h"
+#include "base/log.h"
+#include "base/text_source.h"
+#include "plugin/detection_counters.h"
 
 namespace trellisk {
 namespace {
@@ -21,14 +21,14 @@ TEST(DetectionAccuracy, Rules) {
 TEST(GetSpamFilterVersion, NameAndVersion) { EXPECT_EQ(GetSpamFilterVersion(), "Trellisk v2.0.4"); }
 
 TEST(CMacro, StatisticReport) {
-  Settings settings;
-  settings.DetectedSpam = 200;
-  settings.DetectedHam = 1000;
-  settings.FalsePositiv = 50;
-  settings.FalseNegativ = 1;
+  DetectionCounters counters;
+  counters.DetectedSpam = 200;
+  counters.DetectedHam = 1000;
+  counters.FalsePositiv = 50;
+  counters.FalseNegativ = 1;
   BuiltinTexts texts;
   Log log(&texts);
-  EXPECT_EQ(CMacro(settings, texts, log).GetSpamFilterStatistic(300, 700),
+  EXPECT_EQ(CMacro(counters, texts, log).GetSpamFilterStatistic(300, 700),
             "HamMails:      700\n"
             "SpamMails:     300\n"
             "detected Ham:  1000 (99.90%)\n"
@@ -38,10 +38,10 @@ TEST(CMacro, StatisticReport) {
 }
 
 TEST(CMacro, StatisticReportWithNothingDetected) {
-  Settings settings;
+  DetectionCounters counters;
   BuiltinTexts texts;
   Log log(&texts);
-  const std::string report = CMacro(settings, texts, log).GetSpamFilterStatistic(0, 0);
+  const std::string report = CMacro(counters, texts, log).GetSpamFilterStatistic(0, 0);
   EXPECT_NE(report.find("detected Spam: 0 (0.00%)\n"), std::string::npos) << report;
   EXPECT_NE(report.find("detected Ham:  0 (0.00%)\n"), std::string::npos) << report;
 }

@@ -1,7 +1,7 @@
 #include "plugin/message_labels.h"
 
-#include "plugin/number_text.h"
-#include "plugin/text_source.h"
+#include "base/number_text.h"
+#include "base/text_source.h"
 
 namespace trellisk {
 

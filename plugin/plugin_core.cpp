@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
-#include "platform/message_box.h"
-#include "plugin/ascii.h"
-#include "plugin/exception_report.h"
+#include "base/ascii.h"
+#include "base/exception_report.h"
+#include "base/path_text.h"
+#include "platform/clock.h"
 #include "plugin/learning.h"
 #include "plugin/macro.h"
-#include "plugin/path_text.h"
 #include "plugin/scoring_pipeline.h"
 #include "plugin/session.h"
+#include "plugin/settings.h"
 #include "plugin/training_warning.h"
 
 namespace trellisk {
@@ -25,6 +26,7 @@ constexpr int kNeutralScore = 50;
 
 PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_) {
   if (!services_.startResolver) services_.startResolver = platform::StartResolver;
+  if (!services_.clock) services_.clock = platform::CalendarTimeSeconds;
 }
 
 PluginCore::~PluginCore() = default;
@@ -50,11 +52,13 @@ void PluginCore::Initialize() {
   GuardedCall(log_, "DODozev::TBP_Initialize", [&] {
     if (session_.load()) return;
     shutdownRequested_ = false;
-    auto session = std::make_shared<Session>(services_.registry, services_.files, log_, learners_, resourceModule_,
-                                             services_.startResolver(),
-                                             std::string(DirectoryOf(services_.modulePath)));
-    Settings& settings = session->settings;
-    session->settingsRegistry.Load(settings);
+    const SessionServices sessionServices{services_.registry, services_.files, services_.boxes, log_, learners_,
+                                          resourceModule_, services_.clock,
+                                          std::string(DirectoryOf(services_.modulePath))};
+    auto session = std::make_shared<Session>(sessionServices, services_.startResolver(), Settings{});
+    Settings settings;
+    session->settingsRegistry.Load(settings, session->counters);
+    session->ChangeSettings([&](Settings& current) { current = settings; });
     resourceModule_ = &ownTexts_;
     log_.SetTexts(resourceModule_);
     log_.Open(settings.LogfilePath, false);
@@ -74,12 +78,13 @@ void PluginCore::Finalize() {
     if (!session) return;
     shutdownRequested_ = true;
     WaitForLearners();
-    Settings& settings = session->settings;
-    if (settings.SaveDelay != 0) services_.sleep(settings.SaveDelay * 1000);
+    const uint32_t saveDelay = session->CurrentSettings()->SaveDelay;
+    if (saveDelay != 0) services_.sleep(saveDelay * 1000);
     CompressStoresWhenDue(*session);
     SaveStores(*session);
-    session->settingsRegistry.Save(settings);
-    log_.CutToSize(settings.MaxSizeOfLogfile);
+    const std::shared_ptr<const Settings> settings = session->CurrentSettings();
+    session->settingsRegistry.Save(*settings, session->counters);
+    log_.CutToSize(settings->MaxSizeOfLogfile);
     log_.Close();
     session_.store(nullptr);
   });
@@ -92,11 +97,11 @@ void PluginCore::WaitForLearners() {
 }
 
 void PluginCore::CompressStoresWhenDue(Session& session) {
-  Settings& settings = session.settings;
-  if (settings.RunCount < settings.CompressDatabase) return;
-  session.database.Compress(settings.CompressIfCountBelow);
+  const std::shared_ptr<const Settings> settings = session.CurrentSettings();
+  if (settings->RunCount < settings->CompressDatabase) return;
+  session.database.Compress(settings->CompressIfCountBelow);
   session.undo.Compress(kUndoMaxAgeSeconds);
-  settings.RunCount = 0;
+  session.ChangeSettings([](Settings& changed) { changed.RunCount = 0; });
 }
 
 void PluginCore::SaveStores(Session& session) {
@@ -114,8 +119,8 @@ int PluginCore::Setup() {
     const std::optional<TrainingWarning> warning =
         TrainingWarningFor(session->database.spamMessages, session->database.hamMessages);
     if (warning) {
-      platform::ShowMessageBox(texts().Load(warning->caption), texts().Load(warning->text),
-                               platform::MessageBoxIcon::Information);
+      services_.boxes.Show(texts().Load(warning->caption), texts().Load(warning->text),
+                           platform::MessageBoxIcon::Information);
     }
   });
   return 0;
@@ -132,7 +137,7 @@ int PluginCore::FeedSpam(MessageHandle message, int isSpam, PropertyReader reade
     const std::shared_ptr<Session> session = session_.load();
     if (!session || shutdownRequested_) return;
     feedActivity_ = true;
-    const uint32_t limit = std::max<uint32_t>(session->settings.MaxThreadCount, 1);
+    const uint32_t limit = std::max<uint32_t>(session->CurrentSettings()->MaxThreadCount, 1);
     while (!learners_.TryReserve(limit)) {
       services_.sleep(kFeedPollMs);
       feedActivity_ = true;
@@ -153,7 +158,7 @@ int PluginCore::ExecMacro(const char* name, int count, MacroSink* sink) {
       text = GetSpamFilterVersion();
       number = kVersionMacroNumber;
     } else if (EqualsIgnoreCase(name, kStatisticMacro) && session) {
-      text = CMacro(session->settings, texts(), log_)
+      text = CMacro(session->counters, texts(), log_)
                  .GetSpamFilterStatistic(session->database.spamMessages, session->database.hamMessages);
       number = kStatisticMacroNumber;
     } else {

@@ -19,24 +19,25 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "platform/dns_resolver.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/registry.h"
 #include "platform/sync.h"
 #include "plugin/learners.h"
-#include "plugin/log.h"
 #include "plugin/tbp_api.h"
-#include "plugin/text_source.h"
 
 namespace trellisk {
 
 struct Session;
-struct Settings;
 
 // What the core takes from its surroundings; tests replace any of it.
 struct CoreServices {
   platform::Registry& registry;
   platform::FileSystem& files;
+  platform::MessageBoxes& boxes;
   // The plug-in's own library file: its language file and DNS cache lie
   // next to it.
   std::string modulePath;
@@ -45,6 +46,8 @@ struct CoreServices {
   // Starts the name resolver of the DNS blacklist checks for a session;
   // the system's resolver when empty.
   std::function<std::unique_ptr<platform::DnsResolver>()> startResolver;
+  // Calendar time in seconds since 1970; the system's clock when empty.
+  std::function<uint32_t()> clock;
 };
 
 class PluginCore {

@@ -4,18 +4,18 @@
 #include <optional>
 #include <string>
 
-#include "checks/list_match.h"
+#include "base/ascii.h"
+#include "base/list_match.h"
+#include "base/number_text.h"
+#include "base/stopwatch.h"
+#include "base/substring_search.h"
 #include "classifier/bayes_filter.h"
 #include "parser/mail_parser.h"
-#include "platform/clock.h"
-#include "platform/stopwatch.h"
-#include "plugin/ascii.h"
+#include "plugin/component_options.h"
 #include "plugin/learning.h"
 #include "plugin/message_labels.h"
 #include "plugin/message_text.h"
-#include "plugin/number_text.h"
 #include "plugin/session.h"
-#include "plugin/substring_search.h"
 #include "plugin/word_table.h"
 #include "store/undo_kind.h"
 
@@ -40,16 +40,18 @@ ListMatch CombineListVerdicts(const ListMatch& raw, const ListMatch& parts) {
   return {parts.verdict, parts.matchedEntry};
 }
 
-// The work of one TBP_GetSpamScore call.
+// The work of one TBP_GetSpamScore call, with the settings snapshot taken
+// when it began.
 class Scoring {
  public:
   Scoring(Session& session, MessageHandle message, int& score)
       : s_(session),
-        settings_(session.settings),
+        snapshot_(session.CurrentSettings()),
+        settings_(*snapshot_),
         message_(message),
         score_(score),
         labels_(MessageLabels::Load(session.texts())),
-        parser_(session.settings, session.log, session.lists) {}
+        parser_(ParserOptionsOf(settings_), session.log, session.lists) {}
 
   // Returns whether to learn the message automatically, as spam (true) or
   // ham (false); nothing when it is not to be learned.
@@ -100,7 +102,7 @@ class Scoring {
 
   void Classify() {
     if (vector_ && !vector_->empty()) {
-      CBayesFilter filter(settings_, s_.log, s_.database);
+      CBayesFilter filter(ClassifierOptionsOf(settings_), s_.log, s_.database);
       if (settings_.RemoveNoise) filter.ReduceNoise(*vector_);
       score_ = filter.CalculatePluginReturn(*vector_, !settings_.RemoveNoise);
     }
@@ -126,7 +128,8 @@ class Scoring {
                                 rawBody_ ? &*rawBody_ : nullptr,
                                 parser_.mail().headerText ? &*parser_.mail().headerText : nullptr,
                                 parser_.mail().bodyText ? &*parser_.mail().bodyText : nullptr,
-                                deliveredLength_};
+                                deliveredLength_,
+                                settings_.VerboseLogfile != 0};
     const RuleFilterResult rules = s_.ruleFilter->ScoreMail(input);
     const float total = rules.total;
     if (total > 0 && std::trunc(static_cast<double>(total)) >= settings_.RegExpSpamThreshold) {
@@ -139,7 +142,8 @@ class Scoring {
 
   void CheckDnsBlacklists() {
     if (!settings_.DNSBlacklist || !s_.dns) return;
-    const DnsVerdict verdict = s_.dns->CheckDNSBlacklists(message_, parser_.mail().relays);
+    const DnsVerdict verdict =
+        s_.dns->CheckDNSBlacklists(message_, parser_.mail().relays, DnsCheckOptionsOf(settings_));
     if (verdict.state != kDnsBlacklisted) return;
     score_ = kSpamScore;
     state_ = kDnsBlacklisted;
@@ -174,15 +178,17 @@ class Scoring {
   // Built outside the log's lock: the table reads the word database, whose
   // lock may be held by a thread that is waiting to write to the log.
   void AddWordTable() {
-    const std::string table = vector_ ? BuildWordTable(*vector_, settings_, s_.database) : std::string();
+    const std::string table =
+        vector_ ? BuildWordTable(*vector_, settings_.SignificantWords, settings_.StringToHashLimit, s_.database)
+                : std::string();
     s_.log.AddToBlock(message_, table, false, true);
   }
 
   void CountDetection() {
     if (IsSpam()) {
-      ++settings_.DetectedSpam;
+      ++s_.counters.DetectedSpam;
     } else {
-      ++settings_.DetectedHam;
+      ++s_.counters.DetectedHam;
     }
   }
 
@@ -199,7 +205,7 @@ class Scoring {
     const std::optional<bool> learnAsSpam = AutomaticLearning();
     if (!learnAsSpam) {
       const UndoKind kind = IsSpam() ? UndoKind::ScoredSpam : UndoKind::ScoredHam;
-      s_.undo.Add(parser_.GetMessageId(), static_cast<uint32_t>(kind), platform::CalendarTimeSeconds());
+      s_.undo.Add(parser_.GetMessageId(), static_cast<uint32_t>(kind), s_.clock());
       s_.log.FlushBlock(message_);
       return std::nullopt;
     }
@@ -212,10 +218,11 @@ class Scoring {
   }
 
   Session& s_;
-  Settings& settings_;
+  const std::shared_ptr<const Settings> snapshot_;
+  const Settings& settings_;
   const MessageHandle message_;
   int& score_;
-  const platform::Stopwatch stopwatch_;
+  const Stopwatch stopwatch_;
   const MessageLabels labels_;
   CMailParser parser_;
   WordVector* vector_ = nullptr;

@@ -1,14 +1,14 @@
-// Settings is the plug-in's one configuration record: every configuration
-// value and the four detection counters, each field named by its registry
-// value name. The core owns the process-wide instance; tests make their own.
+// Settings is the plug-in's configuration: every configuration value, each
+// field named by its registry value name, with its default. It is a plain
+// value: the session publishes it as an immutable snapshot (published.h)
+// that every scoring call and learning thread takes whole when it starts,
+// and a change of settings publishes a new one. The detection counters,
+// which every call changes, live apart in DetectionCounters.
 //
-// Thread-safety: the detection counters are atomic, because scoring calls and
-// learning threads of the host's and the plug-in's own threads count at once.
-// Every other field is written only at start-up and from the setup dialog
-// (on the host's window thread) and read by everyone else.
+// Thread-safety: a value; a published snapshot is never changed, so any
+// number of threads may read it.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -23,7 +23,11 @@ inline constexpr const char* kDefaultWhitelistFile = "whitelist.txt";
 inline constexpr const char* kDefaultLogFile = "trellisk.log";
 inline constexpr const char* kDefaultRegExpFile = "filters.dat";
 // Fifteen DNS blacklist zones, comma-separated.
-extern const char* const kDefaultDnsServerList;
+inline constexpr const char* kDefaultDnsServerList =
+    "zen.spamhaus.org,bl.spamcop.net,b.barracudacentral.org,dnsbl.sorbs.net,psbl.surriel.com,"
+    "bl.mailspike.net,dnsbl-1.uceprotect.net,ix.dnsbl.manitu.net,truncate.gbudb.net,"
+    "dnsbl.dronebl.org,db.wpbl.info,bl.spameatingmonkey.net,dnsbl.spfbl.net,rbl.interserver.net,"
+    "spam.dnsbl.anonmails.de";
 
 inline constexpr const char* kProductName = "Trellisk";
 inline constexpr const char* kProductVersion = "v2.0.4";
@@ -33,69 +37,56 @@ inline constexpr uint32_t kAlgorithmChiSquare = 2;
 inline constexpr uint32_t kAlgorithmRuleFilter = 4;
 
 struct Settings {
-  Settings() { SetDefaults(); }
-  Settings(const Settings&) = delete;
-  Settings& operator=(const Settings&) = delete;
-
-  // Assigns every default.
-  void SetDefaults();
-
   bool UsesChiSquare() const { return (Algorithm & kAlgorithmChiSquare) != 0; }
   bool RuleFilterActive() const { return (Algorithm & kAlgorithmRuleFilter) != 0; }
 
-  // Detection counters (registry key "Software\Trellisk\Statistics").
-  std::atomic<uint32_t> DetectedSpam{0};
-  std::atomic<uint32_t> DetectedHam{0};
-  std::atomic<uint32_t> FalsePositiv{0};
-  std::atomic<uint32_t> FalseNegativ{0};
-
   // Files.
-  std::string DatabasePath;
-  std::string UndodataPath;
-  std::string BlacklistPath;
-  std::string WhitelistPath;
-  std::string LogfilePath;
-  std::string DNSServerlist;
-  std::string RegExpPath;
+  std::string DatabasePath = kDefaultDatabaseFile;
+  std::string UndodataPath = kDefaultUndoFile;
+  std::string BlacklistPath = kDefaultBlacklistFile;
+  std::string WhitelistPath = kDefaultWhitelistFile;
+  std::string LogfilePath = kDefaultLogFile;
+  std::string DNSServerlist = kDefaultDnsServerList;
+  std::string RegExpPath = kDefaultRegExpFile;
 
   uint32_t RunCount = 0;
-  uint32_t CompressDatabase = 0;
-  uint32_t CompressIfCountBelow = 0;
-  uint32_t MinWordLength = 0;
-  uint32_t StringToHashLimit = 0;
-  uint32_t MaxThreadCount = 0;
-  uint32_t SignificantWords = 0;
-  uint32_t RemoveNonSignificant = 0;
-  uint32_t AutoLearning = 0;
-  uint32_t AutoLearningGradeAbove = 0;
-  uint32_t AutoLearningGradeBelow = 0;
-  uint32_t ParseHTML = 0;
-  uint32_t RemoveDoublets = 0;
-  uint32_t DoNotReportBelow = 0;
+  uint32_t CompressDatabase = 100;
+  uint32_t CompressIfCountBelow = 2;
+  uint32_t MinWordLength = 3;
+  uint32_t StringToHashLimit = 25;
+  uint32_t MaxThreadCount = 20;
+  uint32_t SignificantWords = 20;
+  uint32_t RemoveNonSignificant = 1;
+  uint32_t AutoLearning = 3;
+  uint32_t AutoLearningGradeAbove = 90;
+  uint32_t AutoLearningGradeBelow = 5;
+  uint32_t ParseHTML = 1;
+  uint32_t RemoveDoublets = 1;
+  uint32_t DoNotReportBelow = 1;
   uint32_t SaveDelay = 0;
-  uint32_t SpamScore = 0;
-  uint32_t DNSBlacklist = 0;
-  uint32_t DNSBlacklistSpamCount = 0;
-  uint32_t MaxSizeOfLogfile = 0;
-  uint32_t VerboseLogfile = 0;
+  uint32_t SpamScore = 90;
+  uint32_t DNSBlacklist = 1;
+  uint32_t DNSBlacklistSpamCount = 3;
+  uint32_t MaxSizeOfLogfile = 100000;
+  uint32_t VerboseLogfile = 1;
   uint32_t AutoInsertBlacklist = 0;
   uint32_t AutoInsertWhitelist = 0;
   uint32_t AutoInsertBlacklistTrain = 0;
   uint32_t AutoInsertWhitelistTrain = 0;
-  uint32_t MaxSizeOfLists = 0;
+  uint32_t MaxSizeOfLists = 100000;
   uint32_t Language = 0;
-  uint32_t Algorithm = 0;
+  uint32_t Algorithm = 1;
   uint32_t LowerCase = 0;
-  uint32_t SpecialMarkers = 0;
-  uint32_t RemoveNoise = 0;
-  uint32_t TrainOnError = 0;
-  uint32_t BlackWhiteLearning = 0;
-  uint32_t RegExpSpamThreshold = 0;
+  uint32_t SpecialMarkers = 1;
+  uint32_t RemoveNoise = 1;
+  uint32_t TrainOnError = 1;
+  uint32_t BlackWhiteLearning = 1;
+  uint32_t RegExpSpamThreshold = 499;
 
   // Single precision in memory; stored in the registry as value x 100000.
-  float HamWeight = 0;
-  float UnknownWordStrength = 0;
-  float UnknownWordPossibility = 0;
+  float HamWeight = 1.0f;
+  float UnknownWordStrength = 0.0178f;
+  float UnknownWordPossibility = 0.52f;
 
   // Editor window rectangles, each read and written Left, Right, Top, Bottom.
   uint32_t EditorLogfileLeft = 0, EditorLogfileRight = 0, EditorLogfileTop = 0, EditorLogfileBottom = 0;

@@ -3,8 +3,9 @@
 #include <cstring>
 #include <memory>
 
-#include "plugin/ascii.h"
-#include "plugin/log.h"
+#include "base/ascii.h"
+#include "base/log.h"
+#include "plugin/detection_counters.h"
 #include "plugin/settings.h"
 
 namespace trellisk {
@@ -130,13 +131,13 @@ uint32_t StoredReal(float value) { return static_cast<uint32_t>(static_cast<doub
 SettingsRegistry::SettingsRegistry(platform::Registry& registry, HostIntegration& host, Log& log)
     : registry_(registry), host_(host), log_(log) {}
 
-bool SettingsRegistry::Load(Settings& settings) {
+bool SettingsRegistry::Load(Settings& settings, DetectionCounters& counters) {
   const std::unique_ptr<RegistryKey> statistics = registry_.Open(RegistryHive::LocalMachine, kStatisticsKey);
   if (!statistics) return false;
-  ReadCounter(*statistics, "DetectedSpam", settings.DetectedSpam);
-  ReadCounter(*statistics, "DetectedHam", settings.DetectedHam);
-  ReadCounter(*statistics, "FalsePositiv", settings.FalsePositiv);
-  ReadCounter(*statistics, "FalseNegativ", settings.FalseNegativ);
+  ReadCounter(*statistics, "DetectedSpam", counters.DetectedSpam);
+  ReadCounter(*statistics, "DetectedHam", counters.DetectedHam);
+  ReadCounter(*statistics, "FalsePositiv", counters.FalsePositiv);
+  ReadCounter(*statistics, "FalseNegativ", counters.FalseNegativ);
 
   const std::unique_ptr<RegistryKey> key = registry_.Open(RegistryHive::LocalMachine, kSettingsKey);
   if (!key) return true;
@@ -178,13 +179,13 @@ void SettingsRegistry::LoadNumbers(RegistryKey& key, Settings& settings) {
   for (const NumberSetting& number : kEditorRectangles) ReadNumber(key, number.name, settings.*number.field);
 }
 
-bool SettingsRegistry::Save(const Settings& settings) {
+bool SettingsRegistry::Save(const Settings& settings, const DetectionCounters& counters) {
   const std::unique_ptr<RegistryKey> statistics = registry_.Create(RegistryHive::LocalMachine, kStatisticsKey);
   if (!statistics) return false;
-  bool countersWritten = statistics->Write("DetectedSpam", RegistryValue::Dword(settings.DetectedSpam));
-  countersWritten = statistics->Write("DetectedHam", RegistryValue::Dword(settings.DetectedHam)) && countersWritten;
-  countersWritten = statistics->Write("FalsePositiv", RegistryValue::Dword(settings.FalsePositiv)) && countersWritten;
-  countersWritten = statistics->Write("FalseNegativ", RegistryValue::Dword(settings.FalseNegativ)) && countersWritten;
+  bool countersWritten = statistics->Write("DetectedSpam", RegistryValue::Dword(counters.DetectedSpam));
+  countersWritten = statistics->Write("DetectedHam", RegistryValue::Dword(counters.DetectedHam)) && countersWritten;
+  countersWritten = statistics->Write("FalsePositiv", RegistryValue::Dword(counters.FalsePositiv)) && countersWritten;
+  countersWritten = statistics->Write("FalseNegativ", RegistryValue::Dword(counters.FalseNegativ)) && countersWritten;
   if (!countersWritten) return false;
 
   const std::unique_ptr<RegistryKey> key = registry_.Create(RegistryHive::LocalMachine, kSettingsKey);

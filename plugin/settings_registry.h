@@ -15,6 +15,7 @@
 namespace trellisk {
 
 class Log;
+struct DetectionCounters;
 struct Settings;
 
 inline constexpr const char* kSettingsKey = "Software\\Trellisk";
@@ -24,14 +25,14 @@ class SettingsRegistry {
  public:
   SettingsRegistry(platform::Registry& registry, HostIntegration& host, Log& log);
 
-  // Reads the record. False, with nothing read and every default kept, when
-  // the statistics key does not exist (the first start). Advances RunCount
-  // when the main key was read.
-  bool Load(Settings& settings);
+  // Reads the settings and the counters. False, with nothing read and every
+  // default kept, when the statistics key does not exist (the first start).
+  // Advances RunCount when the main key was read.
+  bool Load(Settings& settings, DetectionCounters& counters);
 
-  // Writes the record; false when a key could not be made or any write
-  // failed (the remaining values are still written).
-  bool Save(const Settings& settings);
+  // Writes both; false when a key could not be made or any write failed
+  // (the remaining values are still written).
+  bool Save(const Settings& settings, const DetectionCounters& counters);
 
  private:
   void LoadPaths(platform::RegistryKey& key, Settings& settings);

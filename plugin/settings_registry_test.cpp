@@ -4,10 +4,11 @@
 
 #include <cstring>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "platform/memory_registry.h"
-#include "plugin/log.h"
+#include "plugin/detection_counters.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
@@ -66,11 +67,12 @@ class SettingsRegistryTest : public ::testing::Test {
   HostIntegration host_{registry_, platform::DefaultFileSystem(), log_};
   SettingsRegistry store_{registry_, host_, log_};
   Settings settings_;
+  DetectionCounters counters_;
 };
 
 TEST_F(SettingsRegistryTest, FirstStartReadsNothingAndKeepsBareFileNames) {
   SetHostDirectory("/opt/mail/");
-  EXPECT_FALSE(store_.Load(settings_));
+  EXPECT_FALSE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.RunCount, 0u);
   EXPECT_EQ(settings_.DatabasePath, "database.dat");
   EXPECT_EQ(settings_.LogfilePath, "trellisk.log");
@@ -78,10 +80,10 @@ TEST_F(SettingsRegistryTest, FirstStartReadsNothingAndKeepsBareFileNames) {
 }
 
 TEST_F(SettingsRegistryTest, SaveCreatesBothKeys) {
-  settings_.DetectedSpam = 7;
-  settings_.FalseNegativ = 2;
+  counters_.DetectedSpam = 7;
+  counters_.FalseNegativ = 2;
   settings_.MinWordLength = 4;
-  EXPECT_TRUE(store_.Save(settings_));
+  EXPECT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kStatisticsKey, "DetectedSpam"), 7u);
   EXPECT_EQ(Number(kStatisticsKey, "DetectedHam"), 0u);
   EXPECT_EQ(Number(kStatisticsKey, "FalseNegativ"), 2u);
@@ -96,7 +98,7 @@ TEST_F(SettingsRegistryTest, SaveCreatesBothKeys) {
 }
 
 TEST_F(SettingsRegistryTest, RealsAreStoredTimesOneHundredThousand) {
-  EXPECT_TRUE(store_.Save(settings_));
+  EXPECT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kSettingsKey, "HamWeight"), 100000u);
   EXPECT_EQ(Number(kSettingsKey, "UnknownWordStrength"), 1780u);
   EXPECT_EQ(Number(kSettingsKey, "UnknownWordPossibility"), 52000u);
@@ -109,10 +111,11 @@ TEST_F(SettingsRegistryTest, RoundTripOfEveryValue) {
   settings_.Algorithm = 7;
   settings_.HamWeight = 2.5f;
   settings_.EditorBlacklistTop = 33;
-  settings_.DetectedHam = 12;
-  ASSERT_TRUE(store_.Save(settings_));
+  counters_.DetectedHam = 12;
+  ASSERT_TRUE(store_.Save(settings_, counters_));
   Settings loaded;
-  ASSERT_TRUE(store_.Load(loaded));
+  DetectionCounters loadedCounters;
+  ASSERT_TRUE(store_.Load(loaded, loadedCounters));
   EXPECT_EQ(loaded.DatabasePath, "/data/words.dat");
   EXPECT_EQ(loaded.UndodataPath, "/opt/mail/undo.dat") << "a default name becomes a path in the host directory";
   EXPECT_EQ(loaded.DNSServerlist, "a.example,b.example");
@@ -120,7 +123,7 @@ TEST_F(SettingsRegistryTest, RoundTripOfEveryValue) {
   EXPECT_FLOAT_EQ(loaded.HamWeight, 2.5f);
   EXPECT_FLOAT_EQ(loaded.UnknownWordStrength, 0.0178f);
   EXPECT_EQ(loaded.EditorBlacklistTop, 33u);
-  EXPECT_EQ(loaded.DetectedHam.load(), 12u);
+  EXPECT_EQ(loadedCounters.DetectedHam.load(), 12u);
   EXPECT_EQ(loaded.RunCount, 1u);
 }
 
@@ -129,7 +132,7 @@ TEST_F(SettingsRegistryTest, DefaultFileNamesBecomeHostPathsAndAreWrittenBack) {
   SetHostDirectory("/opt/mail");
   SetText("DatabasePath", "DATABASE.DAT");
   SetText("WhitelistPath", "/lists/white.txt");
-  ASSERT_TRUE(store_.Load(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.DatabasePath, "/opt/mail/database.dat");
   EXPECT_EQ(Text("DatabasePath"), "/opt/mail/database.dat");
   EXPECT_EQ(settings_.UndodataPath, "/opt/mail/undo.dat");
@@ -141,7 +144,7 @@ TEST_F(SettingsRegistryTest, DefaultFileNamesBecomeHostPathsAndAreWrittenBack) {
 
 TEST_F(SettingsRegistryTest, WithoutTheHostEveryDefaultPathLooksItUpAgain) {
   PreviousRun();
-  ASSERT_TRUE(store_.Load(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.DatabasePath, "database.dat");
   std::string expected;
   for (int i = 0; i < 6; ++i) expected += "Can't find the The Bat! Path.\n";
@@ -153,7 +156,7 @@ TEST_F(SettingsRegistryTest, NumbersAreClampedAfterLoading) {
   SetNumber("MaxThreadCount", 0);
   SetNumber("SignificantWords", 3);
   SetNumber("RunCount", 41);
-  ASSERT_TRUE(store_.Load(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.MaxThreadCount, 1u);
   EXPECT_EQ(settings_.SignificantWords, 5u);
   EXPECT_EQ(settings_.RunCount, 42u);
@@ -179,7 +182,7 @@ TEST_F(SettingsRegistryTest, RealsOutsideTheirRangeKeepTheCurrentValue) {
   for (const auto& row : rows) {
     SetNumber(row.name, row.stored);
     Settings settings;
-    ASSERT_TRUE(store_.Load(settings));
+    ASSERT_TRUE(store_.Load(settings, counters_));
     EXPECT_FLOAT_EQ(settings.*row.field, row.expected) << row.name << " " << row.stored;
   }
 }
@@ -190,7 +193,7 @@ TEST_F(SettingsRegistryTest, WrongTypesCountAsMissing) {
   Key(kSettingsKey).Write("DatabasePath", RegistryValue::Dword(5));
   Key(kSettingsKey).Write("UndodataPath", RegistryValue{platform::kRegString, {'/', 'u'}});
   Key(kSettingsKey).Write("LogfilePath", RegistryValue{platform::kRegExpandString, {'%', 'x', '%', 0}});
-  ASSERT_TRUE(store_.Load(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.DatabasePath, "/opt/mail/database.dat");
   EXPECT_EQ(settings_.UndodataPath, "/opt/mail/undo.dat");
   EXPECT_EQ(settings_.LogfilePath, "%x%") << "an expandable string is taken as it is";
@@ -201,7 +204,7 @@ TEST_F(SettingsRegistryTest, NumbersAreReadAsBytesWithoutATypeCheck) {
   Key(kSettingsKey).Write("MinWordLength", RegistryValue{platform::kRegBinary, {0x07}});
   Key(kSettingsKey).Write("SpamScore", RegistryValue{platform::kRegBinary, {1, 2, 3, 4, 5}});
   settings_.MinWordLength = 0x0300;
-  ASSERT_TRUE(store_.Load(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
   EXPECT_EQ(settings_.MinWordLength, 0x0307u) << "one byte replaces the lowest byte";
   EXPECT_EQ(settings_.SpamScore, 90u) << "five bytes do not fit";
 }
@@ -211,22 +214,22 @@ TEST_F(SettingsRegistryTest, SpamScoreIsTakenFromTheHostWhenKnown) {
   registry_.Create(RegistryHive::CurrentUser, kHostRegistryKey)
       ->Write("Working Directory", RegistryValue::String(dir_.path()));
   settings_.SpamScore = 12;
-  ASSERT_TRUE(store_.Save(settings_));
+  ASSERT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kSettingsKey, "SpamScore"), std::nullopt) << "no tbplugin.ini: nothing written";
 
   SetNumber("SpamScore", 77);
-  ASSERT_TRUE(store_.Save(settings_));
+  ASSERT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kSettingsKey, "SpamScore"), 77u) << "the stored value stays";
 
   testing::WriteFileBytes(dir_.File("tbplugin.ini"), "Junk=1\nJunkScore=85\n");
-  ASSERT_TRUE(store_.Save(settings_));
+  ASSERT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kSettingsKey, "SpamScore"), 85u);
 }
 
 TEST_F(SettingsRegistryTest, FailedCounterWriteLeavesTheMainKeyAlone) {
   registry_.FailWritesOfValue("FalsePositiv");
   settings_.MinWordLength = 9;
-  EXPECT_FALSE(store_.Save(settings_));
+  EXPECT_FALSE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kStatisticsKey, "DetectedSpam"), 0u) << "the other counters are written";
   EXPECT_EQ(Number(kSettingsKey, "MinWordLength"), std::nullopt);
 }
@@ -234,22 +237,22 @@ TEST_F(SettingsRegistryTest, FailedCounterWriteLeavesTheMainKeyAlone) {
 TEST_F(SettingsRegistryTest, FailedValueWriteStillWritesTheRest) {
   registry_.FailWritesOfValue("MinWordLength");
   settings_.RegExpSpamThreshold = 300;
-  EXPECT_FALSE(store_.Save(settings_));
+  EXPECT_FALSE(store_.Save(settings_, counters_));
   EXPECT_EQ(Number(kSettingsKey, "RegExpSpamThreshold"), 300u);
   EXPECT_EQ(Number(kSettingsKey, "EditorLogfileLeft"), 0u);
 }
 
 TEST_F(SettingsRegistryTest, NoKeysCanBeMade) {
   registry_.SetFailWrites(true);
-  EXPECT_FALSE(store_.Save(settings_));
+  EXPECT_FALSE(store_.Save(settings_, counters_));
 }
 
 TEST_F(SettingsRegistryTest, StatusLinesOnlyWhenVerbose) {
   PreviousRun();
   SetHostDirectory("/x/");
   SetNumber("VerboseLogfile", 0);
-  ASSERT_TRUE(store_.Load(settings_));
-  ASSERT_TRUE(store_.Save(settings_));
+  ASSERT_TRUE(store_.Load(settings_, counters_));
+  ASSERT_TRUE(store_.Save(settings_, counters_));
   EXPECT_EQ(LogText(), "Can't get the spamscore from tbplugin.ini. May be you use Secure Bat!.\n");
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "plugin/text_id.h"
+#include "base/text_id.h"
 
 namespace trellisk {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "plugin/settings.h"
 #include "store/bayes_database.h"
 
 namespace trellisk {
@@ -29,11 +28,12 @@ std::string EightDecimals(double value) {
 
 }  // namespace
 
-std::string BuildWordTable(const WordVector& vector, const Settings& settings, CBayesDatabase& database) {
-  const size_t rows = std::min<size_t>(vector.size(), settings.SignificantWords);
+std::string BuildWordTable(const WordVector& vector, uint32_t significantWords, uint32_t stringToHashLimit,
+                           CBayesDatabase& database) {
+  const size_t rows = std::min<size_t>(vector.size(), significantWords);
   size_t longest = 0;
   for (size_t i = 0; i < rows; ++i) longest = std::max(longest, vector[i].word.size());
-  const size_t width = std::min<size_t>(longest + 1, settings.StringToHashLimit);
+  const size_t width = std::min<size_t>(longest + 1, stringToHashLimit);
 
   std::string table;
   for (size_t i = 0; i < rows; ++i) {

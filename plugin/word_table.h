@@ -5,6 +5,7 @@
 // Thread-safe as far as the database is.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "parser/word_vector.h"
@@ -12,9 +13,11 @@
 namespace trellisk {
 
 class CBayesDatabase;
-struct Settings;
 
-// The rows, each ending with "\n"; empty for an empty vector.
-std::string BuildWordTable(const WordVector& vector, const Settings& settings, CBayesDatabase& database);
+// The rows of the first `significantWords` entries, each ending with "\n";
+// words are cut to the widest word + 1 or `stringToHashLimit` bytes. Empty
+// for an empty vector.
+std::string BuildWordTable(const WordVector& vector, uint32_t significantWords, uint32_t stringToHashLimit,
+                           CBayesDatabase& database);
 
 }  // namespace trellisk

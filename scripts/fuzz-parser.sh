@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the mail parser's libFuzzer target with clang, ASan and UBSan in
 # build-parser-fuzz/ and runs it (niced, one process) for SECONDS seconds
-# (default 600), seeded from parser/fuzz/seeds and, when fetched, the
+# (default 600), seeded from fuzz/seeds/parse_mail and, when fetched, the
 # real-mail corpus. The growing corpus lives in .cache/fuzz-parser/corpus;
 # crashing and slow inputs land in .cache/fuzz-parser/artifacts/ and belong
-# in parser/testdata/regressions/ once understood.
+# in fuzz/regressions/parse_mail/ once understood.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN=${1:-600}
@@ -22,7 +22,7 @@ cmake --build "$BUILD" --target parse_mail_fuzzer -j2
 SEEDS="$WORK/seeds"
 if [ ! -d "$SEEDS" ]; then
   mkdir -p "$SEEDS"
-  for file in parser/fuzz/seeds/* parser/testdata/regressions/*; do
+  for file in fuzz/seeds/parse_mail/* fuzz/regressions/parse_mail/*; do
     { printf '\x1d'; cat "$file"; } >"$SEEDS/$(basename "$file")"
   done
   if [ -d .cache/corpus ]; then
@@ -31,6 +31,6 @@ if [ ! -d "$SEEDS" ]; then
     done
   fi
 fi
-nice -n 10 "$BUILD/parser/parse_mail_fuzzer" -max_total_time="$SECONDS_TO_RUN" -timeout=10 \
+nice -n 10 "$BUILD/fuzz/parse_mail_fuzzer" -max_total_time="$SECONDS_TO_RUN" -timeout=10 \
   -rss_limit_mb=2048 -report_slow_units=1 -max_len=65536 -artifact_prefix="$WORK/artifacts/" \
   "$WORK/corpus" "$SEEDS"

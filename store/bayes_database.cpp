@@ -1,95 +1,88 @@
 #include "store/bayes_database.h"
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "plugin/exception_report.h"
-#include "store/safe_file_replace.h"
+#include "base/exception_report.h"
 #include "store/word_database_file.h"
-#include "store/word_key.h"
 
 namespace trellisk {
+namespace {
 
-using Lock = std::lock_guard<platform::RecursiveMutex>;
+constexpr StoredTable::StatusTexts kStatusTexts{kTextWordDatabaseUnreadable, kTextWordDatabaseLoaded,
+                                                kTextWordDatabaseEmpty, kTextWordDatabaseSaved};
 
-CBayesDatabase::CBayesDatabase(const Settings& settings, Log& log, platform::FileSystem& files)
-    : settings_(settings), log_(log), files_(files), table_(kWordTableGrowStep, kWordTablePoolStep) {
+}  // namespace
+
+CBayesDatabase::CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files)
+    : log_(log), options_(options), stored_(kWordTableGrowStep, kWordTablePoolStep, kStatusTexts, log, files) {
   Init();
+}
+
+void CBayesDatabase::SetOptions(const WordDatabaseOptions& options) {
+  const auto lock = stored_.Lock();
+  options_ = options;
+}
+
+WordKeyOptions CBayesDatabase::KeyOptions() {
+  const auto lock = stored_.Lock();
+  return options_.keys;
 }
 
 bool CBayesDatabase::Init() {
   return GuardedCall(log_, "CBayesDatabase::Init", false, [&] {
-    Lock lock(mutex_);
-    modified_ = false;
+    const auto lock = stored_.Lock();
     compressed_ = false;
     spamMessages = 0;
     hamMessages = 0;
-    return table_.Init(kWordTableInitialSize);
+    return stored_.Reset();
   });
 }
 
 bool CBayesDatabase::Load() {
   return GuardedCall(log_, "CBayesDatabase::Load", false, [&] {
-    Lock lock(mutex_);
-    ClearLocked();
-    const auto file = OpenStoredFile(files_, settings_.DatabasePath);
-    // Saving the empty database over a file that exists but could not be
-    // read would lose everything learned; such a file is left alone.
-    storedFileUnreadable_ = !file && StoredFileExists(files_, settings_.DatabasePath);
-    if (storedFileUnreadable_) log_.TextLine(kTextWordDatabaseUnreadable);
-    if (!file) return false;
-    const WordDatabaseHeader header = ReadWordDatabase(*file, table_);
-    spamMessages = header.spamMessages;
-    hamMessages = header.hamMessages;
-    StatusLine(kTextWordDatabaseLoaded);
-    if (table_.entryCount() == 0) StatusLine(kTextWordDatabaseEmpty);
-    modified_ = false;
-    return true;
+    const auto lock = stored_.Lock();
+    const StoredTable::LoadOutcome outcome = stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file) {
+      const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table());
+      spamMessages = header.spamMessages;
+      hamMessages = header.hamMessages;
+    });
+    if (outcome == StoredTable::LoadOutcome::kLoaded) return true;
+    // An empty database that was not read from a file counts as modified.
+    stored_.MarkModified();
+    return false;
   });
 }
 
 bool CBayesDatabase::Save() {
   return GuardedCall(log_, "CBayesDatabase::Save", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     return SaveLocked();
   });
 }
 
 bool CBayesDatabase::SaveLocked() {
-  if (!modified_) return true;
-  if (storedFileUnreadable_) return false;
-  const WordDatabaseHeader header{compressed_ ? kCompressedSizeHint : table_.slotCount(), spamMessages,
-                                  hamMessages};
-  const bool replaced = ReplaceStoredFile(files_, settings_.DatabasePath, [&](platform::WritableFile& file) {
-    return WriteWordDatabase(file, header, table_);
-  });
-  if (!replaced) return false;
-  StatusLine(kTextWordDatabaseSaved);
-  modified_ = false;
-  return true;
+  const CountedStringTable& table = stored_.table();
+  const WordDatabaseHeader header{compressed_ ? kCompressedSizeHint : table.slotCount(), spamMessages, hamMessages};
+  return stored_.Save(options_.path, options_.verbose,
+                      [&](platform::WritableFile& file) { return WriteWordDatabase(file, header, table); });
 }
 
 bool CBayesDatabase::Close() {
   return GuardedCall(log_, "CBayesDatabase::Close", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     const bool saved = SaveLocked();
-    ClearLocked();
+    stored_.Clear();
     return saved;
   });
 }
 
 bool CBayesDatabase::Clear() {
   return GuardedCall(log_, "CBayesDatabase::Clear", false, [&] {
-    Lock lock(mutex_);
-    return ClearLocked();
+    const auto lock = stored_.Lock();
+    return stored_.Clear();
   });
-}
-
-bool CBayesDatabase::ClearLocked() {
-  modified_ = true;
-  return table_.Init(kWordTableInitialSize);
 }
 
 bool CBayesDatabase::AddSpam(std::string_view word, uint32_t amount) {
@@ -101,13 +94,13 @@ bool CBayesDatabase::AddHam(std::string_view word, uint32_t amount) {
 }
 
 bool CBayesDatabase::AddCounts(std::string_view word, uint32_t spam, uint32_t ham) {
-  if (EffectiveWordLength(word) < settings_.MinWordLength) return true;
-  Lock lock(mutex_);
+  const auto lock = stored_.Lock();
+  if (EffectiveWordLength(word) < options_.keys.minWordLength) return true;
   WordKeyBuffer buffer;
-  const std::string_view key = WordKey(word, settings_.StringToHashLimit, buffer);
+  const std::string_view key = WordKey(word, options_.keys.stringToHashLimit, buffer);
   if (key.empty() || (spam == 0 && ham == 0)) return false;
-  if (!table_.Add(key, spam, ham)) return false;
-  modified_ = true;
+  if (!stored_.table().Add(key, spam, ham)) return false;
+  stored_.MarkModified();
   return true;
 }
 
@@ -116,27 +109,30 @@ bool CBayesDatabase::AddAll(std::span<const std::string_view> words, uint32_t sp
   return GuardedCall(log_, where, false, [&] {
     if (spam == 0 && ham == 0) return words.empty();
     constexpr size_t kAhead = 16;
+    // The keys are made outside the lock, with the options of this moment.
+    const WordKeyOptions options = KeyOptions();
     // Hashed keys live here; reserved up front, so views of them stay valid.
     std::vector<std::string> hashedKeys;
     hashedKeys.reserve(words.size());
     std::vector<std::string_view> keys;
     keys.reserve(words.size());
     for (std::string_view word : words) {
-      if (EffectiveWordLength(word) < settings_.MinWordLength) continue;
+      if (EffectiveWordLength(word) < options.minWordLength) continue;
       WordKeyBuffer buffer;
-      std::string_view key = WordKey(word, settings_.StringToHashLimit, buffer);
+      std::string_view key = WordKey(word, options.stringToHashLimit, buffer);
       if (key.data() == buffer.digits) key = hashedKeys.emplace_back(key);
       keys.push_back(key);
     }
     bool stored = true;
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
+    CountedStringTable& table = stored_.table();
     for (size_t i = 0; i < keys.size(); ++i) {
-      if (i + kAhead < keys.size()) table_.Prefetch(keys[i + kAhead]);
-      if (keys[i].empty() || !table_.Add(keys[i], spam, ham)) {
+      if (i + kAhead < keys.size()) table.Prefetch(keys[i + kAhead]);
+      if (keys[i].empty() || !table.Add(keys[i], spam, ham)) {
         stored = false;
         continue;
       }
-      modified_ = true;
+      stored_.MarkModified();
     }
     return stored;
   });
@@ -151,22 +147,22 @@ bool CBayesDatabase::RemoveHam(std::string_view word, uint32_t amount) {
 }
 
 bool CBayesDatabase::DecreaseCounts(std::string_view word, uint32_t spam, uint32_t ham) {
-  Lock lock(mutex_);
+  const auto lock = stored_.Lock();
   WordKeyBuffer buffer;
-  const std::string_view key = WordKey(word, settings_.StringToHashLimit, buffer);
+  const std::string_view key = WordKey(word, options_.keys.stringToHashLimit, buffer);
   if (key.empty() || (spam == 0 && ham == 0)) return false;
-  if (!table_.Decrease(key, spam, ham)) return false;
-  modified_ = true;
+  if (!stored_.table().Decrease(key, spam, ham)) return false;
+  stored_.MarkModified();
   return true;
 }
 
 bool CBayesDatabase::RemoveWord(std::string_view word) {
   return GuardedCall(log_, "CBayesDatabase::RemoveWord", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     WordKeyBuffer buffer;
-    const std::string_view key = WordKey(word, settings_.StringToHashLimit, buffer);
-    if (key.empty() || !table_.Remove(key)) return false;
-    modified_ = true;
+    const std::string_view key = WordKey(word, options_.keys.stringToHashLimit, buffer);
+    if (key.empty() || !stored_.table().Remove(key)) return false;
+    stored_.MarkModified();
     return true;
   });
 }
@@ -174,11 +170,11 @@ bool CBayesDatabase::RemoveWord(std::string_view word) {
 bool CBayesDatabase::Find(std::string_view word, uint32_t& spam, uint32_t& ham) {
   if (word.empty()) return false;
   return GuardedCall(log_, "CBayesDatabase::Find", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     spam = 0;
     ham = 0;
     WordKeyBuffer buffer;
-    return table_.Lookup(WordKey(word, settings_.StringToHashLimit, buffer), spam, ham);
+    return stored_.table().Lookup(WordKey(word, options_.keys.stringToHashLimit, buffer), spam, ham);
   });
 }
 
@@ -187,13 +183,14 @@ void CBayesDatabase::FindMany(std::span<const std::string_view> words, std::span
     constexpr size_t kChunk = 64;
     WordKeyBuffer buffers[kChunk];
     std::string_view keys[kChunk];
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
+    const CountedStringTable& table = stored_.table();
     for (size_t start = 0; start < words.size(); start += kChunk) {
       const size_t count = std::min(kChunk, words.size() - start);
       for (size_t i = 0; i < count; ++i) {
-        keys[i] = WordKey(words[start + i], settings_.StringToHashLimit, buffers[i]);
+        keys[i] = WordKey(words[start + i], options_.keys.stringToHashLimit, buffers[i]);
       }
-      table_.LookupMany(std::span(keys, count), results.subspan(start, count));
+      table.LookupMany(std::span(keys, count), results.subspan(start, count));
       // An empty word is never found.
       for (size_t i = 0; i < count; ++i) {
         if (words[start + i].empty()) results[start + i] = WordCounts{};
@@ -204,50 +201,47 @@ void CBayesDatabase::FindMany(std::span<const std::string_view> words, std::span
 
 bool CBayesDatabase::Compress(uint32_t threshold) {
   return GuardedCall(log_, "CBayesDatabase::Compress", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
+    CountedStringTable& table = stored_.table();
     std::string key;
     uint32_t spam = 0;
     uint32_t ham = 0;
-    for (uint32_t slot = 0; slot < table_.slotCount(); ++slot) {
-      if (!table_.GetAt(slot, key, spam, ham)) continue;
+    for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
+      if (!table.GetAt(slot, key, spam, ham)) continue;
       // The sum must not wrap: a word seen 2^32 times is not rare.
       const bool rare = uint64_t{spam} + ham < threshold;
-      if (!rare && EffectiveWordLength(key) >= settings_.MinWordLength) continue;
-      modified_ = true;
+      if (!rare && EffectiveWordLength(key) >= options_.keys.minWordLength) continue;
+      stored_.MarkModified();
       compressed_ = true;
       // The stored key itself: converting it again could give another key
       // when StringToHashLimit changed since it was stored.
-      table_.Remove(key);
+      table.Remove(key);
     }
-    StatusLine(kTextWordDatabaseCompressed);
+    if (options_.verbose) log_.TextLine(kTextWordDatabaseCompressed);
     return true;
   });
 }
 
-std::string CBayesDatabase::ConvertString(std::string_view word) const {
+std::string CBayesDatabase::ConvertString(std::string_view word) {
   return GuardedCall(log_, "CBayesDatabase::ConvertString", std::string(), [&] {
     WordKeyBuffer buffer;
-    return std::string(WordKey(word, settings_.StringToHashLimit, buffer));
+    return std::string(WordKey(word, KeyOptions().stringToHashLimit, buffer));
   });
 }
 
 uint32_t CBayesDatabase::SlotCount() {
-  Lock lock(mutex_);
-  return table_.slotCount();
+  const auto lock = stored_.Lock();
+  return stored_.table().slotCount();
 }
 
 uint32_t CBayesDatabase::EntryCount() {
-  Lock lock(mutex_);
-  return table_.entryCount();
+  const auto lock = stored_.Lock();
+  return stored_.table().entryCount();
 }
 
 bool CBayesDatabase::IsModified() {
-  Lock lock(mutex_);
-  return modified_;
-}
-
-void CBayesDatabase::StatusLine(TextId text) {
-  if (settings_.VerboseLogfile) log_.TextLine(text);
+  const auto lock = stored_.Lock();
+  return stored_.modified();
 }
 
 }  // namespace trellisk

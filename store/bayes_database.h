@@ -2,17 +2,18 @@
 // number of learned spam and ham messages it occurred in, and the totals of
 // learned spam and ham messages. The classifier reads it for every scored
 // message, training writes it, start-up and shutdown load, compress and
-// save it (to the file of the DatabasePath setting, see word_database_file.h).
+// save it (to the file of its options' path, see word_database_file.h).
 //
 // Words are stored under their keys (word_key.h): long words by a hash.
 // Length limits (MinWordLength) discount a two-byte type prefix such as "S*".
 //
-// The core owns the one process-wide instance; it refers to the settings,
-// the log and the file system, which must outlive it.
+// The core owns the one process-wide instance; it refers to the log and the
+// file system, which must outlive it, and keeps a copy of its options.
 // Thread-safety: every operation may be called from any thread. Each takes
-// the database's re-entrant mutex for its whole duration (ConvertString
-// excepted, it touches no state). The message totals are atomic: training
-// threads change them directly and the classifier reads them.
+// the database's re-entrant mutex for its whole duration and reads the
+// options under it, so SetOptions never takes effect in the middle of an
+// operation. The message totals are atomic: training threads change them
+// directly and the classifier reads them.
 // Every operation reports an unexpected exception to the log as
 // "CBayesDatabase::<operation>" and then returns its failure value.
 #pragma once
@@ -23,20 +24,31 @@
 #include <span>
 #include <string_view>
 
+#include "base/log.h"
 #include "platform/file_system.h"
-#include "platform/sync.h"
-#include "plugin/log.h"
-#include "plugin/settings.h"
 #include "store/counted_string_table.h"
+#include "store/stored_table.h"
+#include "store/word_key.h"
 
 namespace trellisk {
+
+// What the word database takes from the settings (the owner fills every field).
+struct WordDatabaseOptions {
+  std::string path;  // DatabasePath
+  WordKeyOptions keys;
+  bool verbose = false;  // VerboseLogfile: status lines
+};
 
 class CBayesDatabase {
  public:
   // Starts empty (Init).
-  CBayesDatabase(const Settings& settings, Log& log, platform::FileSystem& files);
+  CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files);
   CBayesDatabase(const CBayesDatabase&) = delete;
   CBayesDatabase& operator=(const CBayesDatabase&) = delete;
+
+  // The options of every later operation. A new path is not loaded: the
+  // next save writes there.
+  void SetOptions(const WordDatabaseOptions& options);
 
   // A new empty table of 100003 slots; clears both totals and both flags.
   bool Init();
@@ -79,7 +91,7 @@ class CBayesDatabase {
   // size hint of a new table.
   bool Compress(uint32_t threshold);
   // The key a word is stored under.
-  std::string ConvertString(std::string_view word) const;
+  std::string ConvertString(std::string_view word);
 
   uint32_t SlotCount();
   uint32_t EntryCount();
@@ -91,20 +103,15 @@ class CBayesDatabase {
   std::atomic<uint32_t> hamMessages{0};
 
  private:
+  WordKeyOptions KeyOptions();
   bool AddCounts(std::string_view word, uint32_t spam, uint32_t ham);
   bool DecreaseCounts(std::string_view word, uint32_t spam, uint32_t ham);
-  bool ClearLocked();
   bool SaveLocked();
-  void StatusLine(TextId text);
 
-  const Settings& settings_;
   Log& log_;
-  platform::FileSystem& files_;
-  platform::RecursiveMutex mutex_;
-  bool modified_ = false;
+  WordDatabaseOptions options_;
+  StoredTable stored_;
   bool compressed_ = false;  // Compress removed entries since Init
-  bool storedFileUnreadable_ = false;  // the last Load found a file it could not open
-  CountedStringTable table_;
 };
 
 }  // namespace trellisk

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/component_options.h"
 #include "store/store_test_fixture.h"
 
 namespace trellisk {
@@ -32,6 +33,11 @@ class BayesDatabaseTest : public testing::StoreTest {
   }
   std::string StoredFile() { return ReadFileBytes(settings_.DatabasePath); }
   void StoreFile(const std::string& content) { WriteFileBytes(settings_.DatabasePath, content); }
+  // Both databases take the settings as they are now.
+  void ApplySettings() {
+    db_.SetOptions(WordDatabaseOptionsOf(settings_));
+    reloaded_.SetOptions(WordDatabaseOptionsOf(settings_));
+  }
   // Saves db_ and loads the file into `reloaded`.
   void SaveAndReload() {
     ASSERT_TRUE(db_.Save());
@@ -39,8 +45,8 @@ class BayesDatabaseTest : public testing::StoreTest {
   }
 
   platform::FileSystem& files_ = platform::DefaultFileSystem();
-  CBayesDatabase db_{settings_, log_, files_};
-  CBayesDatabase reloaded_{settings_, log_, files_};
+  CBayesDatabase db_{WordDatabaseOptionsOf(settings_), log_, files_};
+  CBayesDatabase reloaded_{WordDatabaseOptionsOf(settings_), log_, files_};
 };
 
 TEST_F(BayesDatabaseTest, StartsEmptyWithTheInitialTableSize) {
@@ -55,8 +61,10 @@ TEST_F(BayesDatabaseTest, ConvertStringUsesTheHashLimitSetting) {
   EXPECT_EQ(db_.ConvertString(alphabet), "82fd860699cbecbf");
   EXPECT_EQ(db_.ConvertString(alphabet.substr(0, 25)), alphabet.substr(0, 25));
   settings_.StringToHashLimit = 10;
+  ApplySettings();
   EXPECT_EQ(db_.ConvertString(alphabet.substr(0, 11)), "be2defe2");
   settings_.StringToHashLimit = 8;
+  ApplySettings();
   EXPECT_EQ(db_.ConvertString(alphabet), alphabet);
 }
 
@@ -74,6 +82,7 @@ TEST_F(BayesDatabaseTest, AZeroAmountOrAnEmptyKeyIsRefused) {
   EXPECT_FALSE(db_.AddSpam("word", 0));
   EXPECT_FALSE(db_.AddHam("word", 0));
   settings_.MinWordLength = 0;
+  ApplySettings();
   EXPECT_FALSE(db_.AddSpam("", 1));
   EXPECT_EQ(db_.EntryCount(), 0u);
   EXPECT_FALSE(db_.IsModified());
@@ -125,6 +134,7 @@ TEST_F(BayesDatabaseTest, FindManyGivesWhatFindGivesForEveryWord) {
 
 TEST_F(BayesDatabaseTest, AddAllLearnsEveryWordAsAddSpamOrAddHamWould) {
   settings_.StringToHashLimit = 10;  // 32-bit hashes: short keys
+  ApplySettings();
   std::vector<std::string> words = {"S*ab", "S*abc", "ab", "abc"};
   for (int i = 0; i < 100; ++i) words.push_back("longer than ten " + std::to_string(i));
   const std::vector<std::string_view> views(words.begin(), words.end());
@@ -273,8 +283,10 @@ TEST_F(BayesDatabaseTest, CompressRemovesRareAndShortEntries) {
 
 TEST_F(BayesDatabaseTest, CompressRemovesEntriesStoredUnderAnotherHashLimit) {
   settings_.StringToHashLimit = 25;
+  ApplySettings();
   ASSERT_TRUE(db_.AddSpam("twentycharacterword1", 1));
   settings_.StringToHashLimit = 10;
+  ApplySettings();
   ASSERT_TRUE(db_.Compress(2));
   EXPECT_EQ(db_.EntryCount(), 0u);
 }
@@ -337,6 +349,7 @@ TEST_F(BayesDatabaseTest, CloseSavesAndClears) {
 
 TEST_F(BayesDatabaseTest, CloseReportsAFailedSave) {
   settings_.DatabasePath = dir_.File("missing/database.dat");
+  ApplySettings();
   ASSERT_TRUE(db_.AddSpam("word", 1));
   EXPECT_FALSE(db_.Save());
   EXPECT_TRUE(db_.IsModified());
@@ -345,12 +358,14 @@ TEST_F(BayesDatabaseTest, CloseReportsAFailedSave) {
 
 TEST_F(BayesDatabaseTest, StatusLinesOnlyWhenVerbose) {
   settings_.VerboseLogfile = 1;
+  ApplySettings();
   StoreFile(Lines({"100003", "0", "0"}));
   ASSERT_TRUE(db_.Load());
   ASSERT_TRUE(db_.AddSpam("word", 1));
   ASSERT_TRUE(db_.Save());
   ASSERT_TRUE(db_.Compress(0));
   settings_.VerboseLogfile = 0;
+  ApplySettings();
   ASSERT_TRUE(db_.Load());
   ASSERT_TRUE(db_.Compress(0));
   EXPECT_EQ(LogText(),
@@ -360,7 +375,7 @@ TEST_F(BayesDatabaseTest, StatusLinesOnlyWhenVerbose) {
 
 TEST_F(BayesDatabaseTest, ExceptionsAreReportedWithTheOperationName) {
   testing::ThrowingFileSystem throwing;
-  CBayesDatabase db(settings_, log_, throwing);
+  CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, throwing);
   ASSERT_TRUE(db.AddSpam("word", 1));
   EXPECT_FALSE(db.Save());
   EXPECT_FALSE(db.Load());

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "plugin/component_options.h"
 #include "store/bayes_database.h"
 #include "store/store_test_fixture.h"
 #include "store/undo_database.h"
@@ -46,7 +47,7 @@ class StoreConcurrencyTest : public testing::StoreTest {
 };
 
 TEST_F(StoreConcurrencyTest, WordDatabaseCountsAddUp) {
-  CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+  CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem());
   RunConcurrently(
       [&](int t) {
         uint32_t spam = 0, ham = 0;
@@ -79,14 +80,14 @@ TEST_F(StoreConcurrencyTest, WordDatabaseCountsAddUp) {
     }
   }
   ASSERT_TRUE(db.Save());
-  CBayesDatabase reloaded(settings_, log_, platform::DefaultFileSystem());
+  CBayesDatabase reloaded(WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem());
   ASSERT_TRUE(reloaded.Load());
   EXPECT_EQ(reloaded.EntryCount(), db.EntryCount());
 }
 
 TEST_F(StoreConcurrencyTest, UndoRecordsOfEveryThreadSurvive) {
   // A clock at the epoch: Compress finds nothing old enough to remove.
-  CUndo undo(settings_, log_, platform::DefaultFileSystem(), [] { return 0u; });
+  CUndo undo(UndoOptionsOf(settings_), log_, platform::DefaultFileSystem(), [] { return 0u; });
   RunConcurrently(
       [&](int t) {
         uint32_t kind = 0, time = 0;

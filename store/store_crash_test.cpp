@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "plugin/component_options.h"
 #include "store/bayes_database.h"
 #include "store/store_test_fixture.h"
 #include "tests/support/child_process.h"
@@ -29,7 +30,7 @@ class CrashTest : public testing::StoreTest {
   // The child: learns one more spam message containing every word, saves,
   // and appends the new spam total to the progress file; for ever.
   int LearnAndSaveUntilKilled() {
-    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem());
     if (!db.Load()) return 2;
     std::FILE* progress = std::fopen(progressPath_.c_str(), "a");
     if (!progress) return 3;
@@ -64,7 +65,7 @@ class CrashTest : public testing::StoreTest {
   // Loads the stored database and checks that it is one whole save: every
   // word learned as often as the spam total says. Returns that total.
   uint32_t LoadWholeSave() {
-    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem());
     EXPECT_TRUE(db.Load());
     EXPECT_EQ(db.EntryCount(), static_cast<uint32_t>(kWords));
     const uint32_t total = db.spamMessages;
@@ -84,7 +85,7 @@ class CrashTest : public testing::StoreTest {
 TEST_F(CrashTest, AKilledSaveLeavesTheLastCompleteDatabase) {
   const auto start = std::chrono::steady_clock::now();
   {
-    CBayesDatabase db(settings_, log_, platform::DefaultFileSystem());
+    CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, platform::DefaultFileSystem());
     for (int i = 0; i < kWords; ++i) {
       ASSERT_TRUE(db.AddSpam(Word(i), 1));
       ASSERT_TRUE(db.AddHam(Word(i), 1));

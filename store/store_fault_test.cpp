@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "plugin/component_options.h"
 #include "store/bayes_database.h"
 #include "store/store_test_fixture.h"
 #include "store/undo_database.h"
@@ -40,7 +41,7 @@ constexpr int kWords = 20000;
 constexpr int kRecords = 8000;
 
 TEST_F(SaveFaultTest, WordDatabaseSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
-  CBayesDatabase probe(settings_, log_, faulty_);
+  CBayesDatabase probe(WordDatabaseOptionsOf(settings_), log_, faulty_);
   AddWords(probe, "first", kWords);
   faulty_.FailWriteOperation(0);
   ASSERT_TRUE(probe.Save());
@@ -50,7 +51,7 @@ TEST_F(SaveFaultTest, WordDatabaseSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
   for (int n = 1; n <= operations; ++n) {
     SCOPED_TRACE("failing write operation " + std::to_string(n));
     ForgetStoredFiles();
-    CBayesDatabase db(settings_, log_, faulty_);
+    CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, faulty_);
     AddWords(db, "first", kWords);
     db.spamMessages = 1;
     faulty_.FailWriteOperation(0);
@@ -62,7 +63,7 @@ TEST_F(SaveFaultTest, WordDatabaseSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
     EXPECT_FALSE(db.Save());
     EXPECT_TRUE(db.IsModified());
     EXPECT_FALSE(FileExists(dir_.File("database.tmp")));
-    CBayesDatabase stored(settings_, log_, disk_);
+    CBayesDatabase stored(WordDatabaseOptionsOf(settings_), log_, disk_);
     ASSERT_TRUE(stored.Load());
     EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kWords));
     EXPECT_EQ(stored.spamMessages, 1u);
@@ -76,7 +77,7 @@ TEST_F(SaveFaultTest, WordDatabaseSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
 }
 
 TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
-  CUndo probe(settings_, log_, faulty_);
+  CUndo probe(UndoOptionsOf(settings_), log_, faulty_);
   AddRecords(probe, "first", kRecords);
   faulty_.FailWriteOperation(0);
   ASSERT_TRUE(probe.Save());
@@ -86,7 +87,7 @@ TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
   for (int n = 1; n <= operations; ++n) {
     SCOPED_TRACE("failing write operation " + std::to_string(n));
     ForgetStoredFiles();
-    CUndo undo(settings_, log_, faulty_);
+    CUndo undo(UndoOptionsOf(settings_), log_, faulty_);
     AddRecords(undo, "first", kRecords);
     faulty_.FailWriteOperation(0);
     ASSERT_TRUE(undo.Save());
@@ -96,7 +97,7 @@ TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
     EXPECT_FALSE(undo.Save());
     EXPECT_TRUE(undo.IsModified());
     EXPECT_FALSE(FileExists(dir_.File("undo.tmp")));
-    CUndo stored(settings_, log_, disk_);
+    CUndo stored(UndoOptionsOf(settings_), log_, disk_);
     ASSERT_TRUE(stored.Load());
     EXPECT_EQ(stored.EntryCount(), static_cast<uint32_t>(kRecords));
 
@@ -111,18 +112,18 @@ TEST_F(SaveFaultTest, UndoSaveFailingAtAnyWriteKeepsTheLastSavedFile) {
 // never replaced by the empty store that the failed load left.
 TEST_F(SaveFaultTest, AStoredFileThatCouldNotBeReadIsNeverReplaced) {
   {
-    CBayesDatabase db(settings_, log_, disk_);
+    CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, disk_);
     AddWords(db, "kept", 10);
     ASSERT_TRUE(db.Save());
-    CUndo undo(settings_, log_, disk_);
+    CUndo undo(UndoOptionsOf(settings_), log_, disk_);
     AddRecords(undo, "kept", 10);
     ASSERT_TRUE(undo.Save());
   }
   const std::string words = ReadFileBytes(settings_.DatabasePath);
   const std::string records = ReadFileBytes(settings_.UndodataPath);
   faulty_.SetFailOpenForReading(true);
-  CBayesDatabase db(settings_, log_, faulty_);
-  CUndo undo(settings_, log_, faulty_);
+  CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, faulty_);
+  CUndo undo(UndoOptionsOf(settings_), log_, faulty_);
   EXPECT_FALSE(db.Load());
   undo.Load();
   ASSERT_TRUE(db.AddSpam("new", 1));
@@ -145,7 +146,7 @@ TEST_F(SaveFaultTest, AStoredFileThatCouldNotBeReadIsNeverReplaced) {
 // Without any stored file, a failed load is a first start: saving is fine.
 TEST_F(SaveFaultTest, WithoutAStoredFileTheNewStoreIsSaved) {
   faulty_.SetFailOpenForReading(true);
-  CBayesDatabase db(settings_, log_, faulty_);
+  CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, faulty_);
   EXPECT_FALSE(db.Load());
   ASSERT_TRUE(db.AddSpam("first", 1));
   EXPECT_TRUE(db.Save());

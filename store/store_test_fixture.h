@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "platform/file_system.h"
-#include "plugin/log.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "store/text_line_end.h"
 #include "tests/support/memory_readable_file.h"
 #include "tests/support/temp_directory.h"

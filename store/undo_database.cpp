@@ -1,48 +1,50 @@
 #include "store/undo_database.h"
 
-#include <mutex>
 #include <string>
 
-#include "platform/clock.h"
-#include "plugin/exception_report.h"
-#include "store/safe_file_replace.h"
+#include "base/exception_report.h"
 #include "store/undo_file.h"
 
 namespace trellisk {
+namespace {
 
-using Lock = std::lock_guard<platform::RecursiveMutex>;
+constexpr StoredTable::StatusTexts kStatusTexts{kTextUndoDatabaseUnreadable, kTextUndoDatabaseLoaded,
+                                                kTextUndoDatabaseEmpty, kTextUndoDatabaseSaved};
 
-CUndo::CUndo(const Settings& settings, Log& log, platform::FileSystem& files, Clock now)
-    : settings_(settings), log_(log), files_(files), now_(std::move(now)),
-      table_(kUndoTableGrowStep, kUndoTablePoolStep) {
-  table_.Init(kUndoTableInitialSize);
+}  // namespace
+
+CUndo::CUndo(const UndoOptions& options, Log& log, platform::FileSystem& files, Clock now)
+    : log_(log), options_(options), now_(std::move(now)),
+      stored_(kUndoTableGrowStep, kUndoTablePoolStep, kStatusTexts, log, files) {}
+
+void CUndo::SetOptions(const UndoOptions& options) {
+  const auto lock = stored_.Lock();
+  options_ = options;
 }
-
-CUndo::Clock CUndo::DefaultClock() { return [] { return platform::CalendarTimeSeconds(); }; }
 
 bool CUndo::Add(std::string_view key, uint32_t kind, uint32_t time) {
   if (key.empty()) return false;
   return GuardedCall(log_, "CUndo::Add", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     return AddLocked(key, kind, time);
   });
 }
 
 bool CUndo::AddLocked(std::string_view key, uint32_t kind, uint32_t time) {
   if (key.empty()) return false;
-  modified_ = true;
+  stored_.MarkModified();
   // A new record, not a sum: the old one goes first.
-  table_.Remove(key);
-  return table_.Add(key, kind, time);
+  stored_.table().Remove(key);
+  return stored_.table().Add(key, kind, time);
 }
 
 bool CUndo::Find(std::string_view key, uint32_t& kind, uint32_t& time) {
   if (key.empty()) return false;
   return GuardedCall(log_, "CUndo::Find", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
     uint32_t foundKind = 0;
     uint32_t foundTime = 0;
-    if (!table_.Lookup(key, foundKind, foundTime)) return false;
+    if (!stored_.table().Lookup(key, foundKind, foundTime)) return false;
     kind = foundKind;
     time = foundTime;
     return true;
@@ -51,85 +53,69 @@ bool CUndo::Find(std::string_view key, uint32_t& kind, uint32_t& time) {
 
 bool CUndo::Remove(std::string_view key) {
   return GuardedCall(log_, "CUndo::Remove", false, [&] {
-    Lock lock(mutex_);
-    if (!table_.Remove(key)) return false;
-    modified_ = true;
+    const auto lock = stored_.Lock();
+    if (!stored_.table().Remove(key)) return false;
+    stored_.MarkModified();
     return true;
   });
 }
 
 bool CUndo::Clear() {
   return GuardedCall(log_, "CUndo::Clear", false, [&] {
-    Lock lock(mutex_);
-    modified_ = true;
-    return table_.Clear();
+    const auto lock = stored_.Lock();
+    return stored_.Clear();
   });
 }
 
 bool CUndo::Compress(uint32_t maxAgeSeconds) {
   return GuardedCall(log_, "CUndo::Compress", false, [&] {
-    Lock lock(mutex_);
+    const auto lock = stored_.Lock();
+    CountedStringTable& table = stored_.table();
     std::string key;
     uint32_t kind = 0;
     uint32_t time = 0;
-    for (uint32_t slot = 0; slot < table_.slotCount(); ++slot) {
-      if (!table_.GetAt(slot, key, kind, time)) continue;
+    for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
+      if (!table.GetAt(slot, key, kind, time)) continue;
       // Without wrap-around: a time near 2^32 plus the age is not in the past.
       if (uint64_t{time} + maxAgeSeconds >= now_()) continue;
-      modified_ = true;
-      table_.Remove(key);
+      stored_.MarkModified();
+      table.Remove(key);
     }
-    StatusLine(kTextUndoDatabaseCompressed);
+    if (options_.verbose) log_.TextLine(kTextUndoDatabaseCompressed);
     return true;
   });
 }
 
 bool CUndo::Load() {
   return GuardedCall(log_, "CUndo::Load", false, [&] {
-    if (settings_.UndodataPath.empty()) return false;
-    Lock lock(mutex_);
-    table_.Clear();
-    modified_ = false;
-    const auto file = OpenStoredFile(files_, settings_.UndodataPath);
-    // A file that exists but could not be read is never replaced.
-    storedFileUnreadable_ = !file && StoredFileExists(files_, settings_.UndodataPath);
-    if (storedFileUnreadable_) log_.TextLine(kTextUndoDatabaseUnreadable);
-    if (!file) return true;
+    const auto lock = stored_.Lock();
+    if (options_.path.empty()) return false;
     // Loaded records count as changes, so a loaded store is written back.
-    ReadUndoRecords(*file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); });
-    StatusLine(kTextUndoDatabaseLoaded);
-    if (table_.entryCount() == 0) StatusLine(kTextUndoDatabaseEmpty);
+    stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file) {
+      ReadUndoRecords(file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); });
+    });
     return true;
   });
 }
 
 bool CUndo::Save() {
   return GuardedCall(log_, "CUndo::Save", false, [&] {
-    Lock lock(mutex_);
-    if (!modified_) return true;
-    if (settings_.UndodataPath.empty() || storedFileUnreadable_) return false;
-    const bool replaced = ReplaceStoredFile(files_, settings_.UndodataPath, [&](platform::WritableFile& file) {
-      return WriteUndoRecords(file, table_);
-    });
-    if (!replaced) return false;
-    StatusLine(kTextUndoDatabaseSaved);
-    modified_ = false;
-    return true;
+    const auto lock = stored_.Lock();
+    if (!stored_.modified()) return true;
+    if (options_.path.empty()) return false;
+    return stored_.Save(options_.path, options_.verbose,
+                        [&](platform::WritableFile& file) { return WriteUndoRecords(file, stored_.table()); });
   });
 }
 
 uint32_t CUndo::EntryCount() {
-  Lock lock(mutex_);
-  return table_.entryCount();
+  const auto lock = stored_.Lock();
+  return stored_.table().entryCount();
 }
 
 bool CUndo::IsModified() {
-  Lock lock(mutex_);
-  return modified_;
-}
-
-void CUndo::StatusLine(TextId text) {
-  if (settings_.VerboseLogfile) log_.TextLine(text);
+  const auto lock = stored_.Lock();
+  return stored_.modified();
 }
 
 }  // namespace trellisk

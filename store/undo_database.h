@@ -2,14 +2,15 @@
 // UndoKind, see undo_kind.h) and when, so that a later correction by the
 // user can take back what was learned and a message is not learned twice.
 // The key is the message identifier. The store lives in memory, is loaded
-// at start-up, aged and saved at shutdown, in the file of the UndodataPath
-// setting (undo_file.h); an empty UndodataPath keeps it in memory only.
+// at start-up, aged and saved at shutdown, in the file of its options' path
+// (undo_file.h); an empty path keeps it in memory only.
 //
-// The core owns the one process-wide instance; it refers to the settings,
-// the log and the file system, which must outlive it. The clock gives the
-// current time in seconds since 1970 (for Compress).
+// The core owns the one process-wide instance; it refers to the log and the
+// file system, which must outlive it, and keeps a copy of its options. The
+// clock gives the current time in seconds since 1970 (for Compress).
 // Thread-safety: every operation may be called from any thread; each takes
-// the store's re-entrant mutex for its whole duration. Every operation
+// the store's re-entrant mutex for its whole duration and reads the options
+// under it. Every operation
 // reports an unexpected exception to the log as "CUndo::<operation>" and
 // then returns its failure value.
 #pragma once
@@ -18,22 +19,34 @@
 #include <functional>
 #include <string_view>
 
+#include <string>
+
+#include "base/log.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
-#include "platform/sync.h"
-#include "plugin/log.h"
-#include "plugin/settings.h"
-#include "store/counted_string_table.h"
+#include "store/stored_table.h"
 
 namespace trellisk {
+
+// What the undo database takes from the settings (the owner fills every field).
+struct UndoOptions {
+  std::string path;      // UndodataPath
+  bool verbose = false;  // VerboseLogfile: status lines
+};
 
 class CUndo {
  public:
   using Clock = std::function<uint32_t()>;
 
   // Starts empty, with a table of 1009 slots.
-  CUndo(const Settings& settings, Log& log, platform::FileSystem& files, Clock now = DefaultClock());
+  CUndo(const UndoOptions& options, Log& log, platform::FileSystem& files,
+        Clock now = platform::CalendarTimeSeconds);
   CUndo(const CUndo&) = delete;
   CUndo& operator=(const CUndo&) = delete;
+
+  // The options of every later operation. A new path is not loaded: the
+  // next save writes there.
+  void SetOptions(const UndoOptions& options);
 
   // Records (kind, time) for the key, replacing any earlier record. False
   // for an empty key.
@@ -46,10 +59,10 @@ class CUndo {
   // Removes every record older than maxAgeSeconds.
   bool Compress(uint32_t maxAgeSeconds);
   // Replaces the content with the file's (or its backup's); a missing file
-  // gives an empty store. False only for an empty UndodataPath.
+  // gives an empty store. False only for an empty path.
   bool Load();
   // Writes the file when there are unsaved changes. False for an empty
-  // UndodataPath or when the new file could not be put in place (the old
+  // path or when the new file could not be put in place (the old
   // file is then untouched and the changes stay unsaved).
   bool Save();
 
@@ -57,20 +70,13 @@ class CUndo {
   // Whether there are changes not yet saved.
   bool IsModified();
 
-  static Clock DefaultClock();
-
  private:
   bool AddLocked(std::string_view key, uint32_t kind, uint32_t time);
-  void StatusLine(TextId text);
 
-  const Settings& settings_;
   Log& log_;
-  platform::FileSystem& files_;
+  UndoOptions options_;
   Clock now_;
-  platform::RecursiveMutex mutex_;
-  bool modified_ = false;
-  bool storedFileUnreadable_ = false;  // the last Load found a file it could not open
-  CountedStringTable table_;
+  StoredTable stored_;
 };
 
 }  // namespace trellisk

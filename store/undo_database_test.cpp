@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "plugin/component_options.h"
 #include "store/store_test_fixture.h"
 #include "store/undo_kind.h"
 
@@ -38,12 +39,14 @@ class UndoTest : public testing::StoreTest {
   std::optional<Record> Find(std::string_view key) { return Find(undo_, key); }
   std::string StoredFile() { return ReadFileBytes(settings_.UndodataPath); }
   void StoreFile(const std::string& content) { WriteFileBytes(settings_.UndodataPath, content); }
+  // The store takes the settings as they are now.
+  void ApplySettings() { undo_.SetOptions(UndoOptionsOf(settings_)); }
   size_t FilesInDirectory() {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir_.path()), {}));
   }
 
   uint32_t now_ = kNow;
-  CUndo undo_{settings_, log_, platform::DefaultFileSystem(), [this] { return now_; }};
+  CUndo undo_{UndoOptionsOf(settings_), log_, platform::DefaultFileSystem(), [this] { return now_; }};
 };
 
 TEST_F(UndoTest, AddReplacesKindAndTime) {
@@ -102,7 +105,7 @@ TEST_F(UndoTest, SavesOneRecordAsThreeLines) {
 TEST_F(UndoTest, ASavedStoreLoadsWithEveryRecord) {
   for (uint32_t i = 0; i < 2500; ++i) ASSERT_TRUE(undo_.Add("id" + std::to_string(i), i % 4, kNow - i));
   ASSERT_TRUE(undo_.Save());
-  CUndo reloaded(settings_, log_, platform::DefaultFileSystem());
+  CUndo reloaded(UndoOptionsOf(settings_), log_, platform::DefaultFileSystem());
   ASSERT_TRUE(reloaded.Load());
   EXPECT_EQ(reloaded.EntryCount(), 2500u);
   EXPECT_EQ(Find(reloaded, "id2499"), (Record{3, kNow - 2499}));
@@ -174,6 +177,7 @@ TEST_F(UndoTest, SaveWithNothingChangedWritesNothing) {
 
 TEST_F(UndoTest, AnEmptyPathKeepsTheStoreInMemoryOnly) {
   settings_.UndodataPath = "";
+  ApplySettings();
   EXPECT_FALSE(undo_.Load());
   ASSERT_TRUE(undo_.Add("id", 1, 2));
   EXPECT_FALSE(undo_.Save());
@@ -192,12 +196,14 @@ TEST_F(UndoTest, ClearEmptiesTheStoreAndMarksItModified) {
 
 TEST_F(UndoTest, StatusLinesOnlyWhenVerbose) {
   settings_.VerboseLogfile = 1;
+  ApplySettings();
   StoreFile("");
   ASSERT_TRUE(undo_.Load());
   ASSERT_TRUE(undo_.Add("id", 1, kNow));
   ASSERT_TRUE(undo_.Save());
   ASSERT_TRUE(undo_.Compress(2592000));
   settings_.VerboseLogfile = 0;
+  ApplySettings();
   ASSERT_TRUE(undo_.Load());
   ASSERT_TRUE(undo_.Compress(2592000));
   EXPECT_EQ(LogText(),
@@ -207,7 +213,7 @@ TEST_F(UndoTest, StatusLinesOnlyWhenVerbose) {
 
 TEST_F(UndoTest, ExceptionsAreReportedWithTheOperationName) {
   testing::ThrowingFileSystem throwing;
-  CUndo undo(settings_, log_, throwing);
+  CUndo undo(UndoOptionsOf(settings_), log_, throwing);
   EXPECT_FALSE(undo.Load());
   ASSERT_TRUE(undo.Add("id", 1, 1));
   EXPECT_FALSE(undo.Save());

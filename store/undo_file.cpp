@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "base/ascii.h"
+#include "base/number_text.h"
 #include "platform/line_reader.h"
-#include "plugin/ascii.h"
-#include "plugin/number_text.h"
 #include "store/key_record_file.h"
 #include "store/text_line_end.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
+#include "base/number_text.h"
 #include "platform/line_reader.h"
-#include "plugin/ascii.h"
-#include "plugin/number_text.h"
 #include "store/buffered_text_writer.h"
 #include "store/prime_table.h"
 #include "store/text_line_end.h"

@@ -13,6 +13,13 @@
 
 namespace trellisk {
 
+// What key conversion and the length limit take from the settings (the
+// owner fills every field).
+struct WordKeyOptions {
+  uint32_t minWordLength = 0;      // MinWordLength
+  uint32_t stringToHashLimit = 0;  // StringToHashLimit
+};
+
 // Room for the longest hashed key (16 hex digits).
 struct WordKeyBuffer {
   char digits[16];

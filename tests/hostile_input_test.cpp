@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/message_box.h"
-#include "plugin/settings.h"
 #include "plugin/session.h"
+#include "plugin/settings.h"
 #include "tests/support/core_fixture.h"
 
 namespace trellisk {
@@ -56,12 +56,11 @@ class HostileInputTest : public testing::CoreFixture {
     g_script.copyResult.reset();
     g_script.text.clear();
     g_script.largestRequest = 0;
-    platform::SetMessageBoxObserver([this](std::string_view caption, std::string_view text, platform::MessageBoxIcon) {
+    messageBoxes_.Observe([this](std::string_view caption, std::string_view text, platform::MessageBoxIcon) {
       std::lock_guard<std::mutex> lock(boxesMutex_);
       boxes_.push_back(std::string(caption) + "|" + std::string(text));
     });
   }
-  ~HostileInputTest() override { platform::SetMessageBoxObserver({}); }
 
   void Serve(std::string text, int announced) {
     g_script.text = std::move(text);

@@ -38,10 +38,10 @@ TEST_F(LifecycleTest, FirstStartUsesBareFileNamesInTheCurrentDirectory) {
   const std::filesystem::path previous = std::filesystem::current_path();
   std::filesystem::current_path(dir_.path());
   {
-    PluginCore core(CoreServices{fresh, platform::DefaultFileSystem(), "", [](uint32_t) {}, nullptr});
+    PluginCore core(CoreServices{fresh, platform::DefaultFileSystem(), messageBoxes_, "", [](uint32_t) {}, nullptr, nullptr});
     core.Initialize();
-    EXPECT_EQ(core.session()->settings.DatabasePath, "database.dat");
-    EXPECT_EQ(core.session()->settings.RunCount, 0u);
+    EXPECT_EQ(core.session()->CurrentSettings()->DatabasePath, "database.dat");
+    EXPECT_EQ(core.session()->CurrentSettings()->RunCount, 0u);
     core.Finalize();
   }
   std::filesystem::current_path(previous);
@@ -127,12 +127,11 @@ TEST_F(LifecycleTest, CallsOutsideASessionAreHarmless) {
 class SetupTest : public CoreFixture {
  protected:
   SetupTest() {
-    platform::SetMessageBoxObserver([this](std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) {
+    messageBoxes_.Observe([this](std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) {
       boxes_.push_back(std::string(caption) + "|" + std::string(text));
       icons_.push_back(icon);
     });
   }
-  ~SetupTest() override { platform::SetMessageBoxObserver({}); }
 
   std::vector<std::string> SetupWith(uint32_t spam, uint32_t ham) {
     boxes_.clear();

@@ -9,15 +9,17 @@
 #include <atomic>
 #include <string>
 
-#include "checks/black_whitelist.h"
-#include "checks/dns_cache.h"
+#include "base/log.h"
+#include "base/text_source.h"
+#include "dnsbl/dns_cache.h"
+#include "lists/black_whitelist.h"
 #include "platform/file_system.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 #include "store/bayes_database.h"
 #include "store/undo_database.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/test_message_boxes.h"
 
 namespace trellisk {
 namespace {
@@ -61,10 +63,11 @@ class LineEndPortability : public ::testing::TestWithParam<LineEnd> {
   BuiltinTexts texts_;
   Log log_{&texts_};
   platform::FileSystem& files_ = platform::DefaultFileSystem();
+  testing::TestMessageBoxes messageBoxes_;
 };
 
 TEST_P(LineEndPortability, WordDatabase) {
-  CBayesDatabase written(settings_, log_, files_);
+  CBayesDatabase written(WordDatabaseOptionsOf(settings_), log_, files_);
   ASSERT_TRUE(written.AddSpam("free", 3));
   ASSERT_TRUE(written.AddHam("meeting", 2));
   ASSERT_TRUE(written.AddSpam("S*offer", 1));
@@ -74,7 +77,7 @@ TEST_P(LineEndPortability, WordDatabase) {
   ASSERT_TRUE(written.Save());
   const std::string original = MoveToTheOtherPlatform(settings_.DatabasePath);
 
-  CBayesDatabase loaded(settings_, log_, files_);
+  CBayesDatabase loaded(WordDatabaseOptionsOf(settings_), log_, files_);
   ASSERT_TRUE(loaded.Load());
   EXPECT_EQ(loaded.spamMessages, 4u);
   EXPECT_EQ(loaded.hamMessages, 2u);
@@ -94,13 +97,13 @@ TEST_P(LineEndPortability, WordDatabase) {
 }
 
 TEST_P(LineEndPortability, UndoDatabase) {
-  CUndo written(settings_, log_, files_, [] { return 1700000000u; });
+  CUndo written(UndoOptionsOf(settings_), log_, files_, [] { return 1700000000u; });
   ASSERT_TRUE(written.Add("<one@example.com>", 1, 1699990000));
   ASSERT_TRUE(written.Add("<two@example.com>", 4, 1699999999));
   ASSERT_TRUE(written.Save());
   const std::string original = MoveToTheOtherPlatform(settings_.UndodataPath);
 
-  CUndo loaded(settings_, log_, files_, [] { return 1700000000u; });
+  CUndo loaded(UndoOptionsOf(settings_), log_, files_, [] { return 1700000000u; });
   ASSERT_TRUE(loaded.Load());
   EXPECT_EQ(loaded.EntryCount(), 2u);
   uint32_t kind = 0;
@@ -116,13 +119,13 @@ TEST_P(LineEndPortability, UndoDatabase) {
 
 TEST_P(LineEndPortability, DnsCache) {
   const auto now = [] { return 1700000000u; };
-  DnsCache written(settings_, log_, files_, dir_.path(), now);
+  DnsCache written(DnsCacheOptionsOf(settings_), log_, files_, dir_.path(), now);
   ASSERT_TRUE(written.Add("192.0.2.7", 1699990000, 3));
   ASSERT_TRUE(written.Add("198.51.100.1", 1699999999, 1));
   ASSERT_TRUE(written.Save());
   const std::string original = MoveToTheOtherPlatform(written.path());
 
-  DnsCache loaded(settings_, log_, files_, dir_.path(), now);
+  DnsCache loaded(DnsCacheOptionsOf(settings_), log_, files_, dir_.path(), now);
   ASSERT_TRUE(loaded.Load());
   EXPECT_EQ(loaded.EntryCount(), 2u);
   uint32_t listings = 0;
@@ -138,13 +141,13 @@ TEST_P(LineEndPortability, DnsCache) {
 
 TEST_P(LineEndPortability, BlackList) {
   std::atomic<const TextSource*> texts{&texts_};
-  CBlackWhitelist written(settings_, log_, files_, texts);
+  CBlackWhitelist written(ListOptionsOf(settings_), log_, files_, texts, messageBoxes_);
   ASSERT_TRUE(written.Add("spammer@bad.example", kBlackText, 0));
   ASSERT_TRUE(written.Add("cheap (pills|meds)", kBlackRegExp, 1));
   ASSERT_TRUE(written.Save(kBlacklist));
   const std::string original = MoveToTheOtherPlatform(settings_.BlacklistPath);
 
-  CBlackWhitelist loaded(settings_, log_, files_, texts);
+  CBlackWhitelist loaded(ListOptionsOf(settings_), log_, files_, texts, messageBoxes_);
   loaded.Load(kBlacklist);
   ASSERT_EQ(loaded.blackCount(), 2u);
   ListMatch match;

@@ -59,8 +59,8 @@ TEST_F(PipelineTest, ClassifierScoresAndTheDecisionIsRemembered) {
   EXPECT_EQ(Score(OneWordMail("hammy3", "b@test")), 3);
   EXPECT_EQ(Score(OneWordMail("neutral", "c@test")), 50) << "no significant word";
   EXPECT_EQ(Score(OneWordMail("unknownword", "d@test")), 40);
-  EXPECT_EQ(settings().DetectedSpam.load(), 1u);
-  EXPECT_EQ(settings().DetectedHam.load(), 3u);
+  EXPECT_EQ(counters().DetectedSpam.load(), 1u);
+  EXPECT_EQ(counters().DetectedHam.load(), 3u);
   EXPECT_EQ(UndoKindOf("a@test"), static_cast<uint32_t>(UndoKind::ScoredSpam));
   EXPECT_EQ(UndoKindOf("b@test"), static_cast<uint32_t>(UndoKind::ScoredHam));
 }
@@ -82,14 +82,14 @@ TEST_F(PipelineTest, ResultLinesOfTheClassifier) {
 }
 
 TEST_F(PipelineTest, NoWordTableWithoutVerboseLogging) {
-  settings().VerboseLogfile = 0;
+  ChangeSettings([&](Settings& s) { s.VerboseLogfile = 0; });
   Score(OneWordMail("spammy95"));
   EXPECT_EQ(LogText().find("0.95000000"), std::string::npos);
 }
 
 TEST_F(PipelineTest, UnreadableMessageScoresFiftyUnderIdentifierZero) {
   EXPECT_EQ(Score(""), 50);
-  EXPECT_EQ(settings().DetectedHam.load(), 1u);
+  EXPECT_EQ(counters().DetectedHam.load(), 1u);
   EXPECT_EQ(UndoKindOf("0"), static_cast<uint32_t>(UndoKind::ScoredHam));
 }
 
@@ -98,7 +98,7 @@ TEST_F(PipelineTest, ScoreAtTheThresholdIsSpamAndSkipsTheSecondLine) {
   FakeDnsCheck dns(true);
   session().ruleFilter = &rules;
   session().dns = &dns;
-  settings().Algorithm |= kAlgorithmRuleFilter;
+  ChangeSettings([&](Settings& s) { s.Algorithm |= kAlgorithmRuleFilter; });
   EXPECT_EQ(Score(OneWordMail("spammy90")), 90);
   EXPECT_EQ(rules.calls_, 0);
   EXPECT_EQ(dns.calls_.load(), 0);
@@ -110,7 +110,7 @@ TEST_F(PipelineTest, RuleFilterTotalAtTheThresholdMakesSpam) {
   FakeDnsCheck dns(true);
   session().ruleFilter = &rules;
   session().dns = &dns;
-  settings().Algorithm |= kAlgorithmRuleFilter;
+  ChangeSettings([&](Settings& s) { s.Algorithm |= kAlgorithmRuleFilter; });
   const std::string text = OneWordMail("hammy3");
   EXPECT_EQ(Score(text), 100);
   EXPECT_EQ(dns.calls_.load(), 0) << "a rule-filtered message needs no DNS look-up";
@@ -123,14 +123,14 @@ TEST_F(PipelineTest, RuleFilterTotalAtTheThresholdMakesSpam) {
       << log;
   EXPECT_NE(log.find("3.50 SUBJECT pharmacy\n"), std::string::npos) << "the trace is logged";
   EXPECT_EQ(log.find("HAM RECEIVED"), std::string::npos);
-  EXPECT_EQ(settings().DetectedSpam.load(), 1u);
+  EXPECT_EQ(counters().DetectedSpam.load(), 1u);
 }
 
 TEST_F(PipelineTest, RuleFilterTotalBelowTheThresholdDoesNot) {
   FakeRuleFilter rules(498.99f);
   session().ruleFilter = &rules;
-  settings().Algorithm |= kAlgorithmRuleFilter;
-  settings().DNSBlacklist = 0;
+  ChangeSettings([&](Settings& s) { s.Algorithm |= kAlgorithmRuleFilter; });
+  ChangeSettings([&](Settings& s) { s.DNSBlacklist = 0; });
   EXPECT_EQ(Score(OneWordMail("hammy3")), 3);
   const std::string log = LogText();
   EXPECT_NE(log.find("HAM RECEIVED"), std::string::npos);
@@ -154,7 +154,7 @@ TEST_F(PipelineTest, DnsBlacklistedRelayMakesSpam) {
             std::string::npos)
       << log;
   EXPECT_EQ(log.find("HAM RECEIVED"), std::string::npos);
-  settings().DNSBlacklist = 0;
+  ChangeSettings([&](Settings& s) { s.DNSBlacklist = 0; });
   // The low word beside the neutral relay word is noise: only 0.4 remains.
   EXPECT_EQ(Score(OneWordMail("hammy3", "one@test", true)), 40);
 }
@@ -184,19 +184,19 @@ TEST_F(PipelineTest, TwoBlackMatchesAreJoinedRawFirst) {
   EXPECT_NE(LogText().find("BLACKLISTED, Message-ID: 0, From: Sender <sender@example.com>, Subject: cheap, Score: 100, "
                        "Reason: cheap cheap, "),
             std::string::npos);
-  EXPECT_EQ(settings().DetectedSpam.load(), 1u);
+  EXPECT_EQ(counters().DetectedSpam.load(), 1u);
 }
 
 TEST_F(PipelineTest, ListedMessagesWithoutBlackWhiteLearningAreNeitherLearnedNorRemembered) {
   session().lists = &lists_;
   lists_.List("sender@example.com", kBlackText);
-  settings().AutoLearning = 3;
-  settings().BlackWhiteLearning = 0;
+  ChangeSettings([&](Settings& s) { s.AutoLearning = 3; });
+  ChangeSettings([&](Settings& s) { s.BlackWhiteLearning = 0; });
   TestMail mail;
   mail.messageId = "listed@test";
   EXPECT_EQ(Score(mail.Text()), 100);
   WaitForLearners();
-  EXPECT_EQ(settings().DetectedSpam.load(), 1u);
+  EXPECT_EQ(counters().DetectedSpam.load(), 1u);
   EXPECT_EQ(session().database.spamMessages.load(), 100u);
   EXPECT_EQ(UndoKindOf("listed@test"), 99u);
 }
@@ -204,7 +204,7 @@ TEST_F(PipelineTest, ListedMessagesWithoutBlackWhiteLearningAreNeitherLearnedNor
 TEST_F(PipelineTest, ListedMessagesAreLearnedWithBlackWhiteLearning) {
   session().lists = &lists_;
   lists_.List("sender@example.com", kWhiteText);
-  settings().AutoLearning = 3;
+  ChangeSettings([&](Settings& s) { s.AutoLearning = 3; });
   TestMail mail;
   mail.messageId = "listed@test";
   EXPECT_EQ(Score(mail.Text()), 0);
@@ -231,7 +231,7 @@ TEST_F(PipelineTest, AutomaticLearningModes) {
   for (const auto& row : rows) {
     session().database.spamMessages = 100;
     session().database.hamMessages = 100;
-    settings().AutoLearning = row.mode;
+    ChangeSettings([&](Settings& s) { s.AutoLearning = row.mode; });
     const std::string id = "auto" + std::to_string(n++) + "@test";
     Score(OneWordMail(row.word, id));
     WaitForLearners();
@@ -246,8 +246,8 @@ TEST_F(PipelineTest, AutomaticLearningModes) {
 }
 
 TEST_F(PipelineTest, GradesAreStrictBounds) {
-  settings().AutoLearning = 3;
-  settings().AutoLearningGradeAbove = 95;
+  ChangeSettings([&](Settings& s) { s.AutoLearning = 3; });
+  ChangeSettings([&](Settings& s) { s.AutoLearningGradeAbove = 95; });
   Score(OneWordMail("spammy95", "edge@test"));
   WaitForLearners();
   EXPECT_EQ(UndoKindOf("edge@test"), static_cast<uint32_t>(UndoKind::ScoredSpam));
@@ -255,9 +255,9 @@ TEST_F(PipelineTest, GradesAreStrictBounds) {
 
 TEST_F(PipelineTest, SendersOfSpamGoOnTheBlackListUnlessTheyAreRecipients) {
   session().lists = &lists_;
-  settings().AutoInsertBlacklist = 1;
-  settings().AutoInsertWhitelist = 1;
-  settings().SpamScore = 70;  // the unknown header words pull the spam down to 79
+  ChangeSettings([&](Settings& s) { s.AutoInsertBlacklist = 1; });
+  ChangeSettings([&](Settings& s) { s.AutoInsertWhitelist = 1; });
+  ChangeSettings([&](Settings& s) { s.SpamScore = 70; });  // the unknown header words pull the spam down to 79
   TestMail spam;
   spam.body = "spammy95";
   Score(spam.Text());
@@ -276,9 +276,9 @@ TEST_F(PipelineTest, SendersOfSpamGoOnTheBlackListUnlessTheyAreRecipients) {
 }
 
 TEST_F(PipelineTest, ThresholdComesFromTheSettings) {
-  settings().SpamScore = 40;
+  ChangeSettings([&](Settings& s) { s.SpamScore = 40; });
   EXPECT_EQ(Score(OneWordMail("unknownword", "u@test")), 40);
-  EXPECT_EQ(settings().DetectedSpam.load(), 1u);
+  EXPECT_EQ(counters().DetectedSpam.load(), 1u);
   EXPECT_EQ(UndoKindOf("u@test"), static_cast<uint32_t>(UndoKind::ScoredSpam));
 }
 

@@ -102,22 +102,22 @@ TEST_F(TrainingTest, UndoTableRows) {
   };
   int n = 0;
   for (const auto& row : rows) {
-    settings().FalsePositiv = 0;
-    settings().FalseNegativ = 0;
+    counters().FalsePositiv = 0;
+    counters().FalseNegativ = 0;
     const std::string id = "row" + std::to_string(n++) + "@test";
     if (row.kind != kNoRecord) Remember(id, row.kind);
     TrainAndWait(Mail(id), row.spam);
-    EXPECT_EQ(settings().FalsePositiv.load(), row.falsePositiv) << row.kind << " " << row.spam;
-    EXPECT_EQ(settings().FalseNegativ.load(), row.falseNegativ) << row.kind << " " << row.spam;
+    EXPECT_EQ(counters().FalsePositiv.load(), row.falsePositiv) << row.kind << " " << row.spam;
+    EXPECT_EQ(counters().FalseNegativ.load(), row.falseNegativ) << row.kind << " " << row.spam;
     EXPECT_EQ(KindOf(id), row.spam ? kLearnedSpam : kLearnedHam) << row.kind << " " << row.spam;
   }
 }
 
 TEST_F(TrainingTest, ScoredSpamTrainedAsHamTakesTheSenderOffTheBlackList) {
-  settings().AutoInsertBlacklist = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertBlacklist = 1; });
   Remember("s@test", kScoredSpam);
   TrainAndWait(Mail("s@test"), false);
-  EXPECT_EQ(settings().FalseNegativ.load(), 1u);
+  EXPECT_EQ(counters().FalseNegativ.load(), 1u);
   EXPECT_EQ(KindOf("s@test"), kLearnedHam);
   EXPECT_EQ(Counts("alpha"), std::make_pair(0u, 1u)) << "added as ham once";
   ASSERT_EQ(lists_.removed_.size(), 1u);
@@ -127,7 +127,7 @@ TEST_F(TrainingTest, ScoredSpamTrainedAsHamTakesTheSenderOffTheBlackList) {
 }
 
 TEST_F(TrainingTest, ScoredHamTrainedAsSpamTakesTheSenderOffTheWhiteList) {
-  settings().AutoInsertWhitelist = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertWhitelist = 1; });
   Remember("h@test", kScoredHam);
   TrainAndWait(Mail("h@test"), true);
   ASSERT_EQ(lists_.removed_.size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(TrainingTest, ScoredHamTrainedAsSpamTakesTheSenderOffTheWhiteList) {
 
 TEST_F(TrainingTest, LearnedSpamTrainedAsHamIsTakenBackUntilItScoresAsHam) {
   CorrectLearnedSpamToHam();
-  EXPECT_EQ(settings().FalseNegativ.load(), 1u);
+  EXPECT_EQ(counters().FalseNegativ.load(), 1u);
   EXPECT_EQ(session().database.spamMessages.load(), 100u);
   EXPECT_EQ(session().database.hamMessages.load(), 101u);
   // Each round adds one ham count; at 6 the word's probability drops below 0.9.
@@ -150,13 +150,13 @@ TEST_F(TrainingTest, LearnedSpamTrainedAsHamIsTakenBackUntilItScoresAsHam) {
 }
 
 TEST_F(TrainingTest, WithoutTrainOnErrorTheCorrectionLearnsOnce) {
-  settings().TrainOnError = 0;
+  ChangeSettings([&](Settings& s) { s.TrainOnError = 0; });
   CorrectLearnedSpamToHam();
   EXPECT_EQ(Counts("strong"), std::make_pair(50u, 2u));
 }
 
 TEST_F(TrainingTest, TrainOnErrorStopsAtItsLimit) {
-  settings().SpamScore = 0;  // no score is below 0
+  ChangeSettings([&](Settings& s) { s.SpamScore = 0; });  // no score is below 0
   TrainAndWait(Mail("x@test", "zzz"), true);
   TrainAndWait(Mail("x@test", "zzz"), false);
   EXPECT_EQ(Counts("zzz"), std::make_pair(0u, 25u));
@@ -181,20 +181,20 @@ TEST_F(TrainingTest, MessagesWithoutWordsOnlyCorrectTheRecord) {
   mail.messageId = "empty@test";
   mail.body = "a b";
   TrainAndWait(mail.Text(), false);
-  EXPECT_EQ(settings().FalseNegativ.load(), 1u);
+  EXPECT_EQ(counters().FalseNegativ.load(), 1u);
   EXPECT_EQ(KindOf("empty@test"), kNoRecord) << "removed, and nothing learned to record";
   EXPECT_EQ(session().database.hamMessages.load(), 0u);
 }
 
 TEST_F(TrainingTest, SendersAreInsertedWhenTrainingIfBothSwitchesAreOn) {
-  settings().AutoInsertBlacklist = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertBlacklist = 1; });
   TrainAndWait(Mail("a@test"), true);
   EXPECT_TRUE(lists_.added_.empty());
-  settings().AutoInsertBlacklistTrain = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertBlacklistTrain = 1; });
   TrainAndWait(Mail("b@test"), true);
   ASSERT_EQ(lists_.added_.size(), 1u);
   EXPECT_EQ(lists_.added_[0].kind, kBlackText);
-  settings().AutoInsertWhitelist = settings().AutoInsertWhitelistTrain = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertWhitelist = s.AutoInsertWhitelistTrain = 1; });
   TrainAndWait(Mail("c@test"), false);
   ASSERT_EQ(lists_.added_.size(), 2u);
   EXPECT_EQ(lists_.added_[1].kind, kWhiteText);
@@ -208,7 +208,7 @@ TEST_F(TrainingTest, UnreadableMessageLearnsNothing) {
 
 TEST_F(TrainingTest, AFailingLearnerStillEndsCleanly) {
   lists_.throwOnAdd_ = true;
-  settings().AutoInsertBlacklist = settings().AutoInsertBlacklistTrain = 1;
+  ChangeSettings([&](Settings& s) { s.AutoInsertBlacklist = s.AutoInsertBlacklistTrain = 1; });
   TrainAndWait(Mail("boom@test"), true);
   EXPECT_EQ(core_->ActiveLearners(), 0u);
   EXPECT_NE(LogText().find("DODozev::LearningThread"), std::string::npos);
@@ -229,7 +229,7 @@ int TBP_CALL GatedReader(MessageHandle message, int property, char* buffer, int 
 }
 
 TEST_F(TrainingTest, WithOneThreadASecondRequestWaitsForTheFirst) {
-  settings().MaxThreadCount = 1;
+  ChangeSettings([&](Settings& s) { s.MaxThreadCount = 1; });
   onSleep_ = [](uint32_t milliseconds) {
     if (milliseconds != 50) return;
     std::lock_guard<std::mutex> lock(g_gateMutex);
@@ -258,7 +258,7 @@ int TBP_CALL CountingReader(MessageHandle message, int property, char* buffer, i
 }
 
 TEST_F(TrainingTest, FeedingAfterShutdownBeganReadsNothing) {
-  settings().SaveDelay = 1;
+  ChangeSettings([&](Settings& s) { s.SaveDelay = 1; });
   host::HostedMessage message(Mail("late@test"));
   g_reads = 0;
   onSleep_ = [&](uint32_t milliseconds) {

@@ -4,13 +4,13 @@
 #include <deque>
 #include <tuple>
 
+#include "base/ascii.h"
 #include "parser/html_cleaner.h"
 #include "parser/patterns.h"
 #include "parser/regex_compile.h"
 #include "parser/text_cut.h"
 #include "parser/tokenizer.h"
 #include "parser/url_decode.h"
-#include "plugin/ascii.h"
 
 namespace trellisk::oracle {
 namespace {

@@ -34,9 +34,9 @@ std::vector<std::string> FilesBelow(const std::string& directory) {
 
 std::vector<std::string> CorpusFiles() { return FilesBelow(Environment("TRELLISK_CORPUS_DIR")); }
 
-std::vector<std::string> RegressionFiles() { return FilesBelow(SourceDirectory() + "/parser/testdata/regressions"); }
+std::vector<std::string> RegressionFiles() { return FilesBelow(SourceDirectory() + "/fuzz/regressions/parse_mail"); }
 
-std::vector<std::string> FuzzSeedFiles() { return FilesBelow(SourceDirectory() + "/parser/fuzz/seeds"); }
+std::vector<std::string> FuzzSeedFiles() { return FilesBelow(SourceDirectory() + "/fuzz/seeds/parse_mail"); }
 
 std::string ReadMessage(const std::string& path) {
   constexpr size_t kLongestMessage = 65535;

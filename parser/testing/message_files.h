@@ -1,6 +1,6 @@
 // Finds the message files the corpus suites read: the real-mail corpus named
-// by TRELLISK_CORPUS_DIR, and the fuzz seeds and regression inputs kept in
-// the repository under parser/. Tests only; not thread-safe.
+// by TRELLISK_CORPUS_DIR, and the parser's fuzz seeds and regression inputs
+// kept in the repository under fuzz/. Tests only; not thread-safe.
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ namespace trellisk::testing {
 std::vector<std::string> FilesBelow(const std::string& directory);
 // The real-mail corpus files, or empty when it has not been fetched.
 std::vector<std::string> CorpusFiles();
-// parser/testdata/regressions and parser/fuzz/seeds of the source tree.
+// fuzz/regressions/parse_mail and fuzz/seeds/parse_mail of the source tree.
 std::vector<std::string> RegressionFiles();
 std::vector<std::string> FuzzSeedFiles();
 

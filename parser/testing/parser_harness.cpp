@@ -1,4 +1,5 @@
 #include "parser/testing/parser_harness.h"
+#include "plugin/component_options.h"
 
 namespace trellisk::testing {
 
@@ -26,8 +27,8 @@ CMailParser& ParserHarness::Parse(std::string message, bool noCollect, SenderLis
                                   const CleaningSteps* steps) {
   buffer_ = std::move(message);
   const size_t length = buffer_.size();
-  parser_ = steps ? std::make_unique<CMailParser>(settings, log, lists, *steps)
-                  : std::make_unique<CMailParser>(settings, log, lists);
+  parser_ = steps ? std::make_unique<CMailParser>(ParserOptionsOf(settings), log, lists, *steps)
+                  : std::make_unique<CMailParser>(ParserOptionsOf(settings), log, lists);
   parser_->SetMail(buffer_.data(), length, noCollect);
   result_ = parser_->ParseMail();
   return *parser_;

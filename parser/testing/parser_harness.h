@@ -8,11 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/log.h"
+#include "base/text_source.h"
 #include "parser/mail_parser.h"
 #include "parser/tokenizer.h"
-#include "plugin/log.h"
+#include "plugin/component_options.h"
 #include "plugin/settings.h"
-#include "plugin/text_source.h"
 
 namespace trellisk::testing {
 
@@ -28,7 +29,7 @@ class ParserHarness {
   // Words of one text through ParseLine.
   std::vector<std::string> Tokenize(std::string_view text, WordPrefix prefix = WordPrefix::kNone);
   // A fresh tokenizer over `words`.
-  Tokenizer MakeTokenizer(WordVector& words) { return Tokenizer(settings, log, words); }
+  Tokenizer MakeTokenizer(WordVector& words) { return Tokenizer(ParserOptionsOf(settings).tokenizer, log, words); }
 
   // Parses `message` (copied into a buffer of its own) and keeps the parser.
   CMailParser& Parse(std::string message, bool noCollect = false, SenderListCheck* lists = nullptr,

@@ -5,11 +5,11 @@
 #include <stdexcept>
 #include <thread>
 
+#include "base/ascii.h"
+#include "base/substring_search.h"
 #include "host/message_table.h"
-#include "plugin/ascii.h"
 #include "plugin/host_integration.h"
 #include "plugin/settings_registry.h"
-#include "plugin/substring_search.h"
 
 namespace trellisk::testing {
 
@@ -44,11 +44,12 @@ CoreFixture::CoreFixture() {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds == 50 ? 5 : 1));
   };
   core_ = std::make_unique<PluginCore>(
-      CoreServices{registry_, platform::DefaultFileSystem(), dir_.File("trellisk.tbp"), sleep, [this] {
+      CoreServices{registry_, platform::DefaultFileSystem(), messageBoxes_, dir_.File("trellisk.tbp"), sleep, [this] {
                      auto resolver = std::make_unique<FakeResolver>();
                      resolver_ = resolver.get();
                      return resolver;
-                   }});
+                   },
+                   nullptr});
 }
 
 CoreFixture::~CoreFixture() {
@@ -92,9 +93,10 @@ void CoreFixture::WaitForLearners() {
 std::string CoreFixture::LogText() {
   const std::shared_ptr<Session> session = core_->session();
   if (!session) return ReadFileBytes(dir_.File("trellisk.log"));
+  const std::string path = session->CurrentSettings()->LogfilePath;
   core_->log().Close();
-  const std::string text = ReadFileBytes(session->settings.LogfilePath);
-  core_->log().Open(session->settings.LogfilePath, false);
+  const std::string text = ReadFileBytes(path);
+  core_->log().Open(path, false);
   return text;
 }
 
@@ -141,7 +143,8 @@ RuleFilterResult FakeRuleFilter::ScoreMail(const RuleFilterInput& input) {
   return {total_, "3.50 SUBJECT pharmacy\n"};
 }
 
-DnsVerdict FakeDnsCheck::CheckDNSBlacklists(MessageHandle, const std::vector<std::string>& relays) {
+DnsVerdict FakeDnsCheck::CheckDNSBlacklists(LogBlockKey, const std::vector<std::string>& relays,
+                                            const DnsCheckOptions&) {
   ++calls_;
   if (!listed_ || relays.empty()) return {};
   return {kDnsBlacklisted, "zone.example(" + relays.front() + ")"};

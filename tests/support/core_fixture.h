@@ -20,14 +20,15 @@
 #include <string>
 #include <vector>
 
-#include "checks/dns_blacklist_check.h"
-#include "checks/dns_fake_resolver.h"
-#include "checks/rule_filter.h"
-#include "checks/sender_lists.h"
+#include "dnsbl/dns_blacklist_check.h"
+#include "dnsbl/testing/fake_resolver.h"
+#include "lists/sender_lists.h"
 #include "platform/memory_registry.h"
 #include "plugin/plugin_core.h"
 #include "plugin/session.h"
+#include "rules/rule_filter.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/test_message_boxes.h"
 
 namespace trellisk::testing {
 
@@ -56,7 +57,11 @@ class CoreFixture : public ::testing::Test {
   void Start() { core_->Initialize(); }
   void Stop() { core_->Finalize(); }
   Session& session() { return *core_->session(); }
-  Settings& settings() { return session().settings; }
+  // The session's settings as every call that starts now sees them.
+  const Settings& settings() { return *session().CurrentSettings(); }
+  // Publishes a change of the session's settings, as the setup dialog does.
+  void ChangeSettings(const std::function<void(Settings&)>& change) { session().ChangeSettings(change); }
+  DetectionCounters& counters() { return session().counters; }
 
   int Score(const std::string& text);
   void Train(const std::string& text, bool spam);
@@ -72,6 +77,7 @@ class CoreFixture : public ::testing::Test {
 
   TempDirectory dir_;
   platform::MemoryRegistry registry_;
+  TestMessageBoxes messageBoxes_;
   std::unique_ptr<PluginCore> core_;
 
   // The name resolver of the running session: answers only what a test
@@ -123,7 +129,8 @@ class FakeRuleFilter : public RuleFilter {
 class FakeDnsCheck : public DnsBlacklistCheck {
  public:
   explicit FakeDnsCheck(bool listed) : listed_(listed) {}
-  DnsVerdict CheckDNSBlacklists(MessageHandle logKey, const std::vector<std::string>& relays) override;
+  DnsVerdict CheckDNSBlacklists(LogBlockKey logKey, const std::vector<std::string>& relays,
+                                const DnsCheckOptions& options) override;
   bool Remove(const std::string& address) override;
 
   bool listed_;
