@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "base/ascii.h"
+#include "base/text_line_end.h"
 #include "base/text_source.h"
 #include "platform/local_time.h"
 
@@ -11,10 +12,16 @@ namespace trellisk {
 
 using Lock = std::lock_guard<platform::RecursiveMutex>;
 
-Log::Log(const TextSource* texts) : texts_(texts) {}
+namespace {
+
+constexpr size_t kReadPiece = 64 * 1024;
+
+}  // namespace
+
+Log::Log(const TextSource* texts, platform::FileSystem& files) : texts_(texts), files_(files) {}
 
 Log::~Log() {
-  if (file_) std::fclose(file_);
+  if (file_) file_->Close();
 }
 
 void Log::SetTexts(const TextSource* texts) {
@@ -30,8 +37,7 @@ std::string Log::LoadText(int textId) {
 bool Log::Open(const std::string& path, bool truncate) {
   Lock lock(mutex_);
   if (file_) return false;
-  // The file is read back (ReadAll, CutToSize) as well as appended to.
-  file_ = std::fopen(path.c_str(), truncate ? "w+" : "a+");
+  file_ = truncate ? files_.OpenForWriting(path) : files_.OpenForAppending(path);
   if (!file_) return false;
   path_ = path;
   WritePending();
@@ -41,10 +47,9 @@ bool Log::Open(const std::string& path, bool truncate) {
 bool Log::Close() {
   Lock lock(mutex_);
   if (!file_) return false;
-  std::fflush(file_);
-  if (std::fclose(file_) != 0) return false;
-  file_ = nullptr;
-  return true;
+  const bool closed = file_->Close();
+  file_.reset();
+  return closed;
 }
 
 bool Log::IsOpen() {
@@ -63,10 +68,10 @@ bool Log::WriteLine(int textId, std::string_view text, bool timestamp, bool line
   written = WriteRaw(text) && written;
   if (lineEnd) {
     written = WriteRaw("\n") && written;
-    // The platform's stream flush hands each complete line to the OS, so it
-    // survives a crash of the host; a commit to the disk per line would cap
-    // scoring at the disk's sync rate.
-    std::fflush(file_);
+    // Each complete line goes to the OS, so it survives a crash of the
+    // host; a commit to the disk per line would cap scoring at the disk's
+    // sync rate.
+    file_->Flush();
   }
   return written;
 }
@@ -100,30 +105,34 @@ bool Log::FlushBlock(BlockKey key) {
 std::string Log::ReadAll() {
   Lock lock(mutex_);
   if (!file_) return {};
-  std::fflush(file_);
-  std::fseek(file_, 0, SEEK_END);
-  const long length = std::ftell(file_);
-  std::string text;
-  if (length > 0) {
-    text.resize(static_cast<size_t>(length));
-    std::fseek(file_, 0, SEEK_SET);
-    text.resize(std::fread(text.data(), 1, text.size(), file_));
+  file_->Flush();
+  return std::string(Trim(WithoutTextLineEnds(ReadFile(std::string::npos).bytes)));
+}
+
+Log::FileBytes Log::ReadFile(size_t keepLast) {
+  FileBytes file;
+  const std::unique_ptr<platform::ReadableFile> reader = files_.OpenForReading(path_);
+  if (!reader) return file;
+  std::vector<char> piece(kReadPiece);
+  while (const size_t count = reader->Read(piece.data(), piece.size())) {
+    file.bytes.append(piece.data(), count);
+    file.size += count;
+    // Only the tail is kept, so a huge file costs no more than its tail.
+    if (file.bytes.size() > keepLast && file.bytes.size() - keepLast > kReadPiece) {
+      file.bytes.erase(0, file.bytes.size() - keepLast);
+    }
   }
-  std::fseek(file_, 0, SEEK_END);
-  return std::string(Trim(text));
+  if (file.bytes.size() > keepLast) file.bytes.erase(0, file.bytes.size() - keepLast);
+  return file;
 }
 
 bool Log::CutToSize(uint32_t limit) {
   Lock lock(mutex_);
   if (!file_ || limit == 0) return false;
-  std::fflush(file_);
-  std::fseek(file_, 0, SEEK_END);
-  const long length = std::ftell(file_);
-  if (length < 0 || static_cast<unsigned long>(length) <= limit) return false;
-  std::string tail(limit, '\0');
-  std::fseek(file_, length - static_cast<long>(limit), SEEK_SET);
-  tail.resize(std::fread(tail.data(), 1, tail.size(), file_));
-  std::fseek(file_, 0, SEEK_END);
+  file_->Flush();
+  const FileBytes file = ReadFile(limit);
+  if (file.size <= limit) return false;
+  const std::string tail = WithoutTextLineEnds(file.bytes);
   const size_t firstLineEnd = tail.find('\n');
   const std::string kept =
       firstLineEnd == std::string::npos ? std::string() : std::string(Trim(std::string_view(tail).substr(firstLineEnd + 1)));
@@ -150,7 +159,8 @@ void Log::ReportException(std::string_view where) noexcept {
 }
 
 bool Log::WriteRaw(std::string_view text) {
-  return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
+  if (kTextLineEnd == "\n") return file_->Append(text);
+  return file_->Append(WithTextLineEnds(text));
 }
 
 void Log::Queue(int textId) {

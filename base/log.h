@@ -4,7 +4,8 @@
 // message's key and written as one group when the block is flushed, so
 // concurrent messages never mix their lines. Lines with a text number that
 // are logged before the file is open wait in a queue of ten and are written
-// when it opens.
+// when it opens. The file is reached through the file system it is given
+// and written with the platform's line ends (text_line_end.h).
 //
 // The core owns the process-wide instance; tests make their own.
 // Thread-safety: every operation takes the log's re-entrant mutex, which a
@@ -13,13 +14,14 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/log_block_key.h"
 #include "base/text_id.h"
+#include "platform/file_system.h"
 #include "platform/sync.h"
 
 namespace trellisk {
@@ -32,8 +34,9 @@ class Log {
   static constexpr size_t kPendingSlots = 10;
 
   // `texts` supplies the texts of queued text numbers and of the error
-  // report; it must outlive the log or be replaced with SetTexts.
-  explicit Log(const TextSource* texts);
+  // report; it must outlive the log or be replaced with SetTexts. The file
+  // system must outlive the log.
+  explicit Log(const TextSource* texts, platform::FileSystem& files = platform::DefaultFileSystem());
   ~Log();
   Log(const Log&) = delete;
   Log& operator=(const Log&) = delete;
@@ -87,14 +90,21 @@ class Log {
     std::string text;
   };
 
+  // The file's size and its last `keepLast` bytes.
+  struct FileBytes {
+    uint64_t size = 0;
+    std::string bytes;
+  };
   bool WriteRaw(std::string_view text);
+  FileBytes ReadFile(size_t keepLast);
   void Queue(int textId);
   void WritePending();
   Block* FindBlock(BlockKey key);
 
   platform::RecursiveMutex mutex_;
   const TextSource* texts_;
-  std::FILE* file_ = nullptr;
+  platform::FileSystem& files_;
+  std::unique_ptr<platform::WritableFile> file_;
   std::string path_;
   std::array<int, kPendingSlots> pending_{};
   std::vector<Block> blocks_;

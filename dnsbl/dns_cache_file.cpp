@@ -5,9 +5,9 @@
 
 #include "base/ascii.h"
 #include "base/number_text.h"
+#include "base/text_line_end.h"
 #include "platform/line_reader.h"
 #include "store/key_record_file.h"
-#include "store/text_line_end.h"
 
 namespace trellisk {
 namespace {

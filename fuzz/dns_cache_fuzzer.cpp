@@ -29,7 +29,7 @@ const std::vector<std::string> kRelays = {"192.0.2.1", "198.51.100.7"};
 using CacheRecords = std::map<std::string, std::pair<uint32_t, uint32_t>>;  // address: listings, time
 
 // What loading the file gives: listings summed, the last time kept.
-CacheRecords ReadRecords(MemoryFileSystem& files) {
+CacheRecords ReadRecords(platform::MemoryFileSystem& files) {
   CacheRecords records;
   if (const auto file = files.OpenForReading(kCachePath)) {
     ReadDnsCacheRecords(*file, [&](const DnsCacheRecord& record) {

@@ -8,7 +8,7 @@
 
 #include "base/log.h"
 #include "base/text_source.h"
-#include "fuzz/memory_file_system.h"
+#include "platform/memory_file_system.h"
 #include "plugin/settings.h"
 #include "tests/support/test_message_boxes.h"
 
@@ -20,7 +20,7 @@ struct FuzzFixture {
   std::atomic<const TextSource*> textSource{&texts};
   Log log{&texts};
   testing::TestMessageBoxes boxes;
-  MemoryFileSystem files;
+  platform::MemoryFileSystem files;
 };
 
 }  // namespace trellisk::fuzz

@@ -5,10 +5,10 @@
 #include <map>
 #include <utility>
 
+#include "base/text_line_end.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
 #include "plugin/component_options.h"
-#include "store/text_line_end.h"
 #include "store/undo_database.h"
 #include "store/undo_file.h"
 
@@ -23,7 +23,7 @@ constexpr std::string_view kKeyNoFileHolds = "\n";
 using UndoRecords = std::map<std::string, std::pair<uint32_t, uint32_t>>;  // key: kind, time
 
 // The records of the file, the last one of each key winning.
-UndoRecords ReadRecords(MemoryFileSystem& files) {
+UndoRecords ReadRecords(platform::MemoryFileSystem& files) {
   UndoRecords records;
   if (const auto file = files.OpenForReading(kUndoPath)) {
     ReadUndoRecords(*file, [&](const UndoRecord& record) {

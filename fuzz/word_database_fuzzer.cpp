@@ -6,12 +6,12 @@
 #include <optional>
 
 #include "base/number_text.h"
+#include "base/text_line_end.h"
 #include "fuzz/fuzz_fixture.h"
 #include "fuzz/fuzz_targets.h"
 #include "fuzz/table_entries.h"
 #include "plugin/component_options.h"
 #include "store/bayes_database.h"
-#include "store/text_line_end.h"
 #include "store/word_database_file.h"
 
 namespace trellisk::fuzz {
@@ -33,7 +33,7 @@ struct DatabaseContent {
   friend bool operator==(const DatabaseContent&, const DatabaseContent&) = default;
 };
 
-DatabaseContent ReadContent(MemoryFileSystem& files) {
+DatabaseContent ReadContent(platform::MemoryFileSystem& files) {
   CountedStringTable table(kWordTableGrowStep, kWordTablePoolStep);
   table.Init(kWordTableInitialSize);
   DatabaseContent content;

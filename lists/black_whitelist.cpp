@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/exception_report.h"
+#include "base/text_line_end.h"
 #include "lists/list_file_format.h"
 #include "platform/line_reader.h"
 #include "store/safe_file_replace.h"

@@ -1,7 +1,7 @@
 #include "lists/list_file_format.h"
 
 #include "base/ascii.h"
-#include "store/text_line_end.h"
+#include "base/text_line_end.h"
 
 namespace trellisk {
 
@@ -28,20 +28,6 @@ std::string_view KeepNewestLines(std::string_view text, uint32_t limit) {
   const size_t firstLineEnd = kept.find('\n');
   if (firstLineEnd == std::string_view::npos) return {};
   return kept.substr(firstLineEnd + 1);
-}
-
-std::string WithTextLineEnds(std::string_view text) {
-  if (kTextLineEnd == "\n") return std::string(text);
-  std::string bytes;
-  bytes.reserve(text.size() + text.size() / 16);
-  for (const char c : text) {
-    if (c == '\n') {
-      bytes.append(kTextLineEnd);
-    } else {
-      bytes.push_back(c);
-    }
-  }
-  return bytes;
 }
 
 }  // namespace trellisk

@@ -42,7 +42,4 @@ std::string FormatListLine(std::string_view text, bool expression);
 // lines, which come first, go first.
 std::string_view KeepNewestLines(std::string_view text, uint32_t limit);
 
-// The file's bytes: the text with every LF written as the platform's line end.
-std::string WithTextLineEnds(std::string_view text);
-
 }  // namespace trellisk

@@ -1,6 +1,7 @@
-// FileSystem: how the stores reach files. The stores never touch the OS
-// directly; they go through this interface so that tests can put a
-// fault-injecting or in-memory file system in place of the real disk.
+// FileSystem: how the stores and the log reach files. They never touch the
+// OS directly; they go through this interface so that tests can put a
+// fault-injecting or in-memory file system (memory_file_system.h) in place
+// of the real disk.
 //
 // A FileSystem implementation is thread-safe. The file objects it returns
 // belong to the caller, who uses each from one thread at a time.
@@ -23,12 +24,16 @@ class ReadableFile {
   virtual size_t Read(char* buffer, size_t capacity) = 0;
 };
 
-// A file opened for writing, created or truncated. Writes are buffered.
+// A file opened for writing (created or truncated) or for appending. Writes
+// are buffered.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
   // Appends bytes; false when the write failed (then every later call fails).
   virtual bool Append(std::string_view data) = 0;
+  // Hands the buffered bytes to the OS without committing them to the disk:
+  // they survive a crash of the process, and readers of the file see them.
+  virtual bool Flush() = 0;
   // Pushes buffered bytes to the OS and commits them to the disk.
   virtual bool Sync() = 0;
   // Flushes and closes; false when any write, the flush or the close failed.
@@ -42,6 +47,9 @@ class FileSystem {
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
   // Creates or truncates; null when the file cannot be opened.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
+  // Opens for writing at the end, creating a missing file; null when the
+  // file cannot be opened. The file may be read while it is open.
+  virtual std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) = 0;
   virtual bool Remove(const std::string& path) = 0;
   // Renames `from` to `to`; an existing `to` is replaced in one atomic step,
   // so there is never a moment without a file named `to`.

@@ -34,6 +34,11 @@ class PosixWritableFile final : public WritableFile {
     ok_ = std::fwrite(data.data(), 1, data.size(), file_) == data.size();
     return ok_;
   }
+  bool Flush() override {
+    if (!ok_ || !file_) return false;
+    ok_ = std::fflush(file_) == 0;
+    return ok_;
+  }
   bool Sync() override {
     if (!ok_ || !file_) return false;
     ok_ = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
@@ -62,6 +67,11 @@ class PosixFileSystem final : public FileSystem {
   }
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
     std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return nullptr;
+    return std::make_unique<PosixWritableFile>(file);
+  }
+  std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
     if (!file) return nullptr;
     return std::make_unique<PosixWritableFile>(file);
   }

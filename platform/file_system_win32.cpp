@@ -47,6 +47,11 @@ class Win32WritableFile final : public WritableFile {
     return true;
   }
 
+  bool Flush() override {
+    if (!ok_ || file_ == INVALID_HANDLE_VALUE) return false;
+    return WriteBuffer();
+  }
+
   bool Sync() override {
     if (!ok_ || file_ == INVALID_HANDLE_VALUE) return false;
     ok_ = WriteBuffer() && FlushFileBuffers(file_) != 0;
@@ -93,6 +98,13 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32WritableFile>(file);
+  }
+  // With append access only, every write goes to the end of the file.
+  std::unique_ptr<WritableFile> OpenForAppending(const std::string& path) override {
+    const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<Win32WritableFile>(file);
   }

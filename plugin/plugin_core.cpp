@@ -24,7 +24,7 @@ constexpr int kNeutralScore = 50;
 
 }  // namespace
 
-PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_) {
+PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_, services_.files) {
   if (!services_.startResolver) services_.startResolver = platform::StartResolver;
   if (!services_.clock) services_.clock = platform::CalendarTimeSeconds;
 }

@@ -8,12 +8,12 @@
 #include "base/log.h"
 #include "base/number_text.h"
 #include "base/stopwatch.h"
+#include "base/text_line_end.h"
 #include "rules/header_fields.h"
 #include "rules/rule_chain.h"
 #include "rules/rule_file.h"
 #include "rules/rule_matcher.h"
 #include "store/safe_file_replace.h"
-#include "store/text_line_end.h"
 
 namespace trellisk {
 namespace {

@@ -13,6 +13,7 @@
 #include "plugin/settings.h"
 #include "tests/support/fault_injection_file_system.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/throwing_file_system.h"
 
 namespace trellisk {
 namespace {
@@ -46,16 +47,6 @@ struct Message {
 };
 
 const std::string* Pointer(const std::optional<std::string>& text) { return text ? &*text : nullptr; }
-
-// Throws on every open, to see the exception reports.
-class ThrowingFileSystem final : public platform::FileSystem {
- public:
-  std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string&) override { throw std::runtime_error("read"); }
-  std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string&) override { throw std::runtime_error("write"); }
-  bool Remove(const std::string&) override { return false; }
-  bool Replace(const std::string&, const std::string&) override { return false; }
-  bool Exists(const std::string&) override { return false; }
-};
 
 class RegExpFilterTest : public ::testing::Test {
  protected:
@@ -439,7 +430,7 @@ TEST_F(RegExpFilterTest, FailedSaveLeavesTheOldFile) {
 }
 
 TEST_F(RegExpFilterTest, ExceptionsAreReportedWithTheOperation) {
-  ThrowingFileSystem throwing;
+  testing::ThrowingFileSystem throwing;
   CRegExpFilter filter(RuleFilterOptionsOf(settings_), log_, throwing);
   EXPECT_FALSE(filter.Load());
   EXPECT_EQ(filter.Get(), std::nullopt);

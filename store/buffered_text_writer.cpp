@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "store/text_line_end.h"
+#include "base/text_line_end.h"
 
 namespace trellisk {
 namespace {

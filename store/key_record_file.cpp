@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_line_end.h"
 #include "store/buffered_text_writer.h"
-#include "store/text_line_end.h"
 
 namespace trellisk {
 

@@ -6,17 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "base/log.h"
+#include "base/text_line_end.h"
 #include "base/text_source.h"
 #include "platform/file_system.h"
+#include "platform/memory_file_system.h"
 #include "plugin/settings.h"
-#include "store/text_line_end.h"
-#include "tests/support/memory_readable_file.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/throwing_file_system.h"
 
 namespace trellisk::testing {
 
@@ -36,23 +36,11 @@ class MemoryWritableFile final : public platform::WritableFile {
     content.append(data);
     return true;
   }
+  bool Flush() override { return true; }
   bool Sync() override { return true; }
   bool Close() override { return true; }
 
   std::string content;
-};
-
-// Every call throws: for the error-report convention of the stores.
-class ThrowingFileSystem final : public platform::FileSystem {
- public:
-  std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string&) override { Throw(); }
-  std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string&) override { Throw(); }
-  bool Remove(const std::string&) override { Throw(); }
-  bool Replace(const std::string&, const std::string&) override { Throw(); }
-  bool Exists(const std::string&) override { Throw(); }
-
- private:
-  [[noreturn]] static void Throw() { throw std::runtime_error("file system failure"); }
 };
 
 // Settings with both store files inside a fresh directory, and a log file

@@ -6,10 +6,10 @@
 
 #include "base/ascii.h"
 #include "base/number_text.h"
+#include "base/text_line_end.h"
 #include "platform/line_reader.h"
 #include "store/buffered_text_writer.h"
 #include "store/prime_table.h"
-#include "store/text_line_end.h"
 
 namespace trellisk {
 namespace {

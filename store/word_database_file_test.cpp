@@ -12,7 +12,7 @@ namespace trellisk {
 namespace {
 
 using testing::Lines;
-using testing::MemoryReadableFile;
+using platform::MemoryReadableFile;
 using testing::MemoryWritableFile;
 
 using Entries = std::map<std::string, std::pair<uint32_t, uint32_t>>;

@@ -9,6 +9,7 @@ class FaultInjectionFile final : public platform::WritableFile {
       : base_(std::move(base)), files_(files) {}
 
   bool Append(std::string_view data) override { return Pass() && Track(base_->Append(data)); }
+  bool Flush() override { return Pass() && Track(base_->Flush()); }
   bool Sync() override { return Pass() && Track(base_->Sync()); }
   bool Close() override {
     const bool allowed = files_.NextWriteSucceeds();
@@ -50,6 +51,12 @@ std::unique_ptr<platform::ReadableFile> FaultInjectionFileSystem::OpenForReading
 
 std::unique_ptr<platform::WritableFile> FaultInjectionFileSystem::OpenForWriting(const std::string& path) {
   auto file = base_.OpenForWriting(path);
+  if (!file) return nullptr;
+  return std::make_unique<FaultInjectionFile>(std::move(file), *this);
+}
+
+std::unique_ptr<platform::WritableFile> FaultInjectionFileSystem::OpenForAppending(const std::string& path) {
+  auto file = base_.OpenForAppending(path);
   if (!file) return nullptr;
   return std::make_unique<FaultInjectionFile>(std::move(file), *this);
 }

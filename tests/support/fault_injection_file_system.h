@@ -1,11 +1,12 @@
 // FaultInjectionFileSystem wraps another FileSystem and makes one chosen
 // write operation fail, to test that a failed save never damages the stored
 // file; it can also refuse to open files for reading, as a locked or
-// unreadable file would. The write operations are counted together, in the order they are
-// made: every Append, Sync and Close of the files it opened for writing, and
-// every Replace. The failing operation does nothing and reports false; an
-// Append or Sync that failed leaves the file broken, so its later Appends
-// and Syncs fail too, and its Close (which still closes) reports false.
+// unreadable file would. The write operations are counted together, in the
+// order they are made: every Append, Flush, Sync and Close of the files it
+// opened for writing or appending, and every Replace. The failing operation
+// does nothing and reports false; an Append, Flush or Sync that failed
+// leaves the file broken, so its later writes fail too, and its Close
+// (which still closes) reports false.
 //
 // The wrapper refers to the base file system, which must outlive it and the
 // files it opened. Thread-safe as far as the base is.
@@ -33,6 +34,7 @@ class FaultInjectionFileSystem final : public platform::FileSystem {
 
   std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<platform::WritableFile> OpenForWriting(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> OpenForAppending(const std::string& path) override;
   bool Remove(const std::string& path) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;

@@ -1,27 +1,31 @@
-#include "fuzz/memory_file_system.h"
+#include "platform/memory_file_system.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string_view>
 
-#include "tests/support/memory_readable_file.h"
-
-namespace trellisk::fuzz {
+namespace trellisk::platform {
 namespace {
 
-class MemoryWritableFile final : public platform::WritableFile {
+class MemoryWritableFile final : public WritableFile {
  public:
-  MemoryWritableFile(MemoryFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+  MemoryWritableFile(MemoryFileSystem& files, std::string path, std::string bytes)
+      : files_(files), path_(std::move(path)), bytes_(std::move(bytes)) {}
 
   bool Append(std::string_view data) override {
     bytes_.append(data);
     return true;
   }
-  bool Sync() override { return true; }
-  bool Close() override {
+  bool Flush() override { return Publish(); }
+  bool Sync() override { return Publish(); }
+  bool Close() override { return Publish(); }
+
+ private:
+  bool Publish() {
     files_.SetFile(path_, bytes_);
     return true;
   }
 
- private:
   MemoryFileSystem& files_;
   const std::string path_;
   std::string bytes_;
@@ -29,16 +33,29 @@ class MemoryWritableFile final : public platform::WritableFile {
 
 }  // namespace
 
-std::unique_ptr<platform::ReadableFile> MemoryFileSystem::OpenForReading(const std::string& path) {
+size_t MemoryReadableFile::Read(char* buffer, size_t capacity) {
+  const size_t count = std::min(capacity, bytes_.size() - position_);
+  if (count > 0) std::memcpy(buffer, bytes_.data() + position_, count);
+  position_ += count;
+  return count;
+}
+
+std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::string& path) {
   std::lock_guard lock(mutex_);
   const auto found = files_.find(path);
   if (found == files_.end()) return nullptr;
-  return std::make_unique<testing::MemoryReadableFile>(found->second);
+  return std::make_unique<MemoryReadableFile>(found->second);
 }
 
-std::unique_ptr<platform::WritableFile> MemoryFileSystem::OpenForWriting(const std::string& path) {
+std::unique_ptr<WritableFile> MemoryFileSystem::OpenForWriting(const std::string& path) {
   SetFile(path, {});
-  return std::make_unique<MemoryWritableFile>(*this, path);
+  return std::make_unique<MemoryWritableFile>(*this, path, std::string());
+}
+
+std::unique_ptr<WritableFile> MemoryFileSystem::OpenForAppending(const std::string& path) {
+  std::string bytes = File(path).value_or(std::string());
+  SetFile(path, bytes);
+  return std::make_unique<MemoryWritableFile>(*this, path, std::move(bytes));
 }
 
 bool MemoryFileSystem::Remove(const std::string& path) {
@@ -73,4 +90,4 @@ std::optional<std::string> MemoryFileSystem::File(const std::string& path) {
   return found->second;
 }
 
-}  // namespace trellisk::fuzz
+}  // namespace trellisk::platform

@@ -1,10 +1,11 @@
-// The line end of the stores' text files. The files are defined as text
-// files in the platform's text mode, which the file system layer does not
+// The line end of the plug-in's text files (the stores and the log). They
+// are text files in the platform's text mode, which the file system layer does not
 // apply (it reads and writes bytes as they are): CR LF on Windows, LF
 // elsewhere. Readers accept both.
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace trellisk {
@@ -14,6 +15,12 @@ inline constexpr std::string_view kTextLineEnd = "\r\n";
 #else
 inline constexpr std::string_view kTextLineEnd = "\n";
 #endif
+
+// The file's bytes of a text: every LF written as the platform's line end.
+std::string WithTextLineEnds(std::string_view text);
+
+// The text of a file's bytes: every CR LF read as LF.
+std::string WithoutTextLineEnds(std::string_view bytes);
 
 // Whether a line of `text` with its line end comes back whole from a reader
 // whose line buffer (terminating 0 included) has `bufferSize` bytes. A
