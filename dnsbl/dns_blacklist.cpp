@@ -245,6 +245,14 @@ bool CDNSBlacklist::Close() {
   return GuardedCall(log_, "CDNSBlacklist::Close", false, [&] { return cache_.Close(); });
 }
 
+uint32_t CDNSBlacklist::EntryCount() {
+  return GuardedCall(log_, "CDNSBlacklist::EntryCount", 0u, [&] { return cache_.EntryCount(); });
+}
+
+bool CDNSBlacklist::IsModified() {
+  return GuardedCall(log_, "CDNSBlacklist::IsModified", false, [&] { return cache_.IsModified(); });
+}
+
 void CDNSBlacklist::CheckServers(const std::vector<std::string>& zones) {
   GuardedCall(log_, "CDNSBlacklist::CheckServers", [&] {
     const std::string report = ServerReport(zones);

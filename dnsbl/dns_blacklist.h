@@ -77,6 +77,8 @@ class CDNSBlacklist final : public DnsBlacklistCheck {
   bool Save();
   bool Compress(uint32_t maxAgeSeconds);
   bool Close();
+  uint32_t EntryCount();
+  bool IsModified();
 
   // The server test of the setup dialog: resolves every zone name itself and
   // shows one message box, captioned "Error", that lists each zone that did

@@ -136,15 +136,6 @@ TEST_F(DnsCacheTest, CompressKeepsTimesNearTheEndOfTheClock) {
   EXPECT_EQ(Lookup("10.0.0.1").listings, 3u);
 }
 
-TEST_F(DnsCacheTest, CompressWritesItsStatusLineWhenVerbose) {
-  cache_.Compress(kFiveDays);
-  settings_.VerboseLogfile = 1;
-  cache_.SetOptions(DnsCacheOptionsOf(settings_));
-  cache_.Compress(kFiveDays);
-  const std::string log = log_.ReadAll();
-  EXPECT_EQ(log, "DNS-Blacklist cache compressed...");
-}
-
 TEST_F(DnsCacheTest, RoundTripKeepsEveryEntry) {
   for (int i = 0; i < 300; ++i) cache_.Add("10.1." + std::to_string(i / 256) + "." + std::to_string(i % 256), kNow, 3);
   ASSERT_TRUE(cache_.Save());
@@ -215,20 +206,6 @@ TEST_F(DnsCacheTest, LoadWithoutAFileGivesAnEmptyUnmodifiedCache) {
   EXPECT_TRUE(cache_.Load());
   EXPECT_EQ(cache_.EntryCount(), 0u);
   EXPECT_FALSE(cache_.IsModified());
-}
-
-TEST_F(DnsCacheTest, FailedSaveKeepsTheOldFileAndTheChanges) {
-  WriteCacheFile("1.2.3.4\n3\n100\n");
-  cache_.Add("5.6.7.8", kNow, 3);
-  for (int failing = 1; failing <= 4; ++failing) {
-    files_.FailWriteOperation(failing);
-    EXPECT_FALSE(cache_.Save()) << "failing write operation " << failing;
-    EXPECT_EQ(CacheFile(), "1.2.3.4\n3\n100\n");
-    EXPECT_TRUE(cache_.IsModified());
-  }
-  files_.FailWriteOperation(0);
-  EXPECT_TRUE(cache_.Save());
-  EXPECT_TRUE(ReloadedHas("5.6.7.8"));
 }
 
 TEST_F(DnsCacheTest, CloseSavesAndEmpties) {

@@ -356,35 +356,5 @@ TEST_F(BayesDatabaseTest, CloseReportsAFailedSave) {
   EXPECT_FALSE(db_.Close());
 }
 
-TEST_F(BayesDatabaseTest, StatusLinesOnlyWhenVerbose) {
-  settings_.VerboseLogfile = 1;
-  ApplySettings();
-  StoreFile(Lines({"100003", "0", "0"}));
-  ASSERT_TRUE(db_.Load());
-  ASSERT_TRUE(db_.AddSpam("word", 1));
-  ASSERT_TRUE(db_.Save());
-  ASSERT_TRUE(db_.Compress(0));
-  settings_.VerboseLogfile = 0;
-  ApplySettings();
-  ASSERT_TRUE(db_.Load());
-  ASSERT_TRUE(db_.Compress(0));
-  EXPECT_EQ(LogText(),
-            "Word Database loaded...\nThe Word Database is empty.\nWord Database saved...\n"
-            "Word Database compressed...\n");
-}
-
-TEST_F(BayesDatabaseTest, ExceptionsAreReportedWithTheOperationName) {
-  testing::ThrowingFileSystem throwing;
-  CBayesDatabase db(WordDatabaseOptionsOf(settings_), log_, throwing);
-  ASSERT_TRUE(db.AddSpam("word", 1));
-  EXPECT_FALSE(db.Save());
-  EXPECT_FALSE(db.Load());
-  EXPECT_EQ(LogText(),
-            "An unexpected exception occured! Please send a report to the author (bugs@trellisk.org) -=> "
-            "CBayesDatabase::Save\n"
-            "An unexpected exception occured! Please send a report to the author (bugs@trellisk.org) -=> "
-            "CBayesDatabase::Load\n");
-}
-
 }  // namespace
 }  // namespace trellisk

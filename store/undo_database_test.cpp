@@ -194,33 +194,5 @@ TEST_F(UndoTest, ClearEmptiesTheStoreAndMarksItModified) {
   EXPECT_TRUE(undo_.IsModified());
 }
 
-TEST_F(UndoTest, StatusLinesOnlyWhenVerbose) {
-  settings_.VerboseLogfile = 1;
-  ApplySettings();
-  StoreFile("");
-  ASSERT_TRUE(undo_.Load());
-  ASSERT_TRUE(undo_.Add("id", 1, kNow));
-  ASSERT_TRUE(undo_.Save());
-  ASSERT_TRUE(undo_.Compress(2592000));
-  settings_.VerboseLogfile = 0;
-  ApplySettings();
-  ASSERT_TRUE(undo_.Load());
-  ASSERT_TRUE(undo_.Compress(2592000));
-  EXPECT_EQ(LogText(),
-            "Undo Database loaded...\nThe Undo Database is empty.\nUndo Database saved...\n"
-            "Undo Database compressed...\n");
-}
-
-TEST_F(UndoTest, ExceptionsAreReportedWithTheOperationName) {
-  testing::ThrowingFileSystem throwing;
-  CUndo undo(UndoOptionsOf(settings_), log_, throwing);
-  EXPECT_FALSE(undo.Load());
-  ASSERT_TRUE(undo.Add("id", 1, 1));
-  EXPECT_FALSE(undo.Save());
-  const std::string log = LogText();
-  EXPECT_NE(log.find("-=> CUndo::Load\n"), std::string::npos) << log;
-  EXPECT_NE(log.find("-=> CUndo::Save\n"), std::string::npos) << log;
-}
-
 }  // namespace
 }  // namespace trellisk
