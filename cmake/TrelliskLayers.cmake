@@ -51,27 +51,21 @@ function(trellisk_layer_view folder out)
   set(${out} ${view} PARENT_SCOPE)
 endfunction()
 
-# trellisk_library(<name> SOURCES ... DEPENDS ...) defines one static library
-# of the layer of the current folder. Includes name the folder
-# ("store/bayes_database.h"); the library and its users see its layer's view.
+# trellisk_library(<name> [TEST] SOURCES ... DEPENDS ...) defines one static
+# library of the layer of the current folder. Includes name the folder
+# ("store/bayes_database.h"); the library and its users see its layer's
+# view. A TEST library holds test helpers, which may include anything: its
+# include root is the repository root.
 function(trellisk_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
-  trellisk_layer_view(${folder} view)
-  add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${view})
-  if(ARG_DEPENDS)
-    target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+  cmake_parse_arguments(ARG "TEST" "" "SOURCES;DEPENDS" ${ARGN})
+  if(ARG_TEST)
+    set(includes ${PROJECT_SOURCE_DIR})
+  else()
+    get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    trellisk_layer_view(${folder} includes)
   endif()
-endfunction()
-
-# trellisk_test_library(<name> SOURCES ... DEPENDS ...): a library of test
-# helpers, which may include anything (its include root is the repository
-# root).
-function(trellisk_test_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${name} PUBLIC ${includes})
   if(ARG_DEPENDS)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
   endif()

@@ -14,6 +14,7 @@
 #include "parser/text_cut.h"
 #include "parser/tokenizer.h"
 #include "parser/url_decode.h"
+#include "platform/hex_digit.h"
 
 namespace trellisk {
 namespace {
@@ -87,13 +88,6 @@ void CollapseRuns(std::string& text) {
 }
 
 bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigitValue(char c) {
-  if (IsDecimalDigit(c)) return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // A character reference "&#" [x] digits ";" at the start of `rest`.
 struct Reference {

@@ -1,5 +1,7 @@
 #include "parser/quoted_printable.h"
 
+#include "platform/hex_digit.h"
+
 namespace trellisk {
 namespace {
 
@@ -7,19 +9,12 @@ bool IsDigitOrLetter(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // The byte of "=XY": the hexadecimal digits among X and Y, the first
 // non-digit ending the number ("=3G" gives 03, "=GA" gives 00).
 char EscapedByte(char first, char second) {
   int value = 0;
   for (char c : {first, second}) {
-    const int digit = HexValue(c);
+    const int digit = HexDigitValue(c);
     if (digit < 0) break;
     value = value * 16 + digit;
   }

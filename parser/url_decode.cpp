@@ -1,16 +1,8 @@
 #include "parser/url_decode.h"
 
+#include "platform/hex_digit.h"
+
 namespace trellisk {
-namespace {
-
-int HexValueOrMinusOne(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
 
 bool DecodeUrl(std::string_view input, std::string& output) {
   output.clear();
@@ -21,7 +13,7 @@ bool DecodeUrl(std::string_view input, std::string& output) {
       continue;
     }
     if (input.size() - i < 3) return false;
-    const int value = 16 * HexValueOrMinusOne(input[i + 1]) + HexValueOrMinusOne(input[i + 2]);
+    const int value = 16 * HexDigitValue(input[i + 1]) + HexDigitValue(input[i + 2]);
     output.push_back(static_cast<char>(value & 0xFF));
     i += 2;
   }

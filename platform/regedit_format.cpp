@@ -3,6 +3,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/hex_digit.h"
+
 namespace trellisk::platform {
 namespace {
 
@@ -26,13 +28,6 @@ std::string_view TrimRight(std::string_view text) {
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
          FoldRegistryName(text.substr(0, prefix.size())) == FoldRegistryName(prefix);
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Parses 1 to `maxDigits` hex digits making up all of `text`.
