@@ -8,25 +8,25 @@
 
 #include "base/exception_report.h"
 #include "base/text_source.h"
+#include "platform/memory_file_system.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
 namespace {
 
-using testing::ReadFileBytes;
-using testing::WriteFileBytes;
-
+// The log on files in memory.
 class LogTest : public ::testing::Test {
  protected:
   std::string Contents() {
     log_.Close();
-    return ReadFileBytes(path_);
+    return File();
   }
+  std::string File() { return files_.File(path_).value_or("(none)"); }
 
-  testing::TempDirectory dir_;
-  std::string path_ = dir_.File("trellisk.log");
+  const std::string path_ = "trellisk.log";
+  platform::MemoryFileSystem files_;
   BuiltinTexts texts_;
-  Log log_{&texts_};
+  Log log_{&texts_, files_};
 };
 
 // "Tue, Dec 08 2026, 18:19:58, " in the C locale.
@@ -46,14 +46,14 @@ TEST_F(LogTest, EveryCompleteLineReachesTheFileAtOnce) {
   // A host that crashes right after a status line must leave it in the file.
   ASSERT_TRUE(log_.Open(path_, false));
   EXPECT_TRUE(log_.TextLine(kTextWordDatabaseSaved));
-  EXPECT_EQ(ReadFileBytes(path_), log_.LoadText(kTextWordDatabaseSaved) + "\n");
+  EXPECT_EQ(File(), log_.LoadText(kTextWordDatabaseSaved) + "\n");
   EXPECT_TRUE(log_.WriteLine(kNoText, "partial", false, false));
   EXPECT_TRUE(log_.WriteLine(kNoText, " line", false, true));
-  EXPECT_EQ(ReadFileBytes(path_), log_.LoadText(kTextWordDatabaseSaved) + "\npartial line\n");
+  EXPECT_EQ(File(), log_.LoadText(kTextWordDatabaseSaved) + "\npartial line\n");
 }
 
 TEST_F(LogTest, OpenAppendsAndTruncateStartsAfresh) {
-  WriteFileBytes(path_, "old\n");
+  files_.SetFile(path_, "old\n");
   ASSERT_TRUE(log_.Open(path_, false));
   EXPECT_FALSE(log_.Open(path_, false)) << "already open";
   log_.PlainLine("new");
@@ -163,10 +163,13 @@ TEST_F(LogTest, ExceptionReportBeforeOpenIsQueuedAsItsTextNumber) {
   EXPECT_EQ(Contents(), texts_.Load(kTextUnexpectedException) + "\n");
 }
 
-TEST_F(LogTest, OpenFailsForAnUnwritablePath) {
-  EXPECT_FALSE(log_.Open(dir_.File("missing/dir/x.log"), false));
-  EXPECT_FALSE(log_.PlainLine("x"));
-  EXPECT_FALSE(log_.IsOpen());
+TEST(LogOnDisk, OpenFailsForAnUnwritablePath) {
+  testing::TempDirectory dir;
+  BuiltinTexts texts;
+  Log log(&texts);
+  EXPECT_FALSE(log.Open(dir.File("missing/dir/x.log"), false));
+  EXPECT_FALSE(log.PlainLine("x"));
+  EXPECT_FALSE(log.IsOpen());
 }
 
 }  // namespace
