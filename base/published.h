@@ -5,10 +5,9 @@
 // sees half of a change, and a version lives while anyone still holds it.
 //
 // Thread-safe. Writers are serialised, so an Update never loses another
-// writer's change.
+// writer's change. A read holds the lock only to copy the pointer.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -23,11 +22,14 @@ class Published {
   Published& operator=(const Published&) = delete;
 
   // The current version; never null.
-  std::shared_ptr<const T> Current() const { return current_.load(); }
+  std::shared_ptr<const T> Current() const {
+    std::lock_guard<std::mutex> lock(currentMutex_);
+    return current_;
+  }
 
   void Publish(T value) {
     std::lock_guard<std::mutex> lock(writerMutex_);
-    current_.store(std::make_shared<const T>(std::move(value)));
+    Install(std::make_shared<const T>(std::move(value)));
   }
 
   // Copies the current version, lets `change` edit the copy and publishes
@@ -35,16 +37,25 @@ class Published {
   template <typename Change>
   std::shared_ptr<const T> Update(Change&& change) {
     std::lock_guard<std::mutex> lock(writerMutex_);
-    T next = *current_.load();
+    T next = *Current();
     std::forward<Change>(change)(next);
     auto published = std::make_shared<const T>(std::move(next));
-    current_.store(published);
+    Install(published);
     return published;
   }
 
  private:
-  std::atomic<std::shared_ptr<const T>> current_;
+  // The old version is released outside the readers' lock.
+  void Install(std::shared_ptr<const T> version) {
+    {
+      std::lock_guard<std::mutex> lock(currentMutex_);
+      current_.swap(version);
+    }
+  }
+
   std::mutex writerMutex_;
+  mutable std::mutex currentMutex_;
+  std::shared_ptr<const T> current_;
 };
 
 }  // namespace trellisk
