@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "base/ascii.h"
+
 namespace trellisk {
 
 uint32_t ParseUnsignedDecimal(std::string_view text) {
@@ -25,6 +27,11 @@ std::string FormatTwoDecimals(double value) {
   char buffer[400];
   const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
   return std::string(buffer, result.ptr);
+}
+
+bool IsDecimalNumberLine(std::string_view line) {
+  const std::string_view digits = Trim(line);
+  return !digits.empty() && digits.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 }  // namespace trellisk

@@ -14,6 +14,10 @@ namespace trellisk {
 // value written with "%u" reads back unchanged.
 uint32_t ParseUnsignedDecimal(std::string_view text);
 
+// Whether a number line is written as the stores write numbers: decimal
+// digits only, blanks and the line end aside.
+bool IsDecimalNumberLine(std::string_view line);
+
 // Fixed point with exactly two digits after the point, rounded to the nearest
 // hundredth, a "0" before the point below 1 and a "-" for negatives:
 // 2.5 -> "2.50", 0.05 -> "0.05", -10 -> "-10.00".

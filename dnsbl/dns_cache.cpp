@@ -7,6 +7,9 @@
 namespace trellisk {
 namespace {
 
+constexpr StoredTable::StatusTexts kStatusTexts{kTextDnsCacheUnreadable, kNoText, kNoText, kNoText,
+                                                kTextDnsCacheStoreFailed};
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty()) return name;
   const char last = directory.back();
@@ -19,7 +22,7 @@ std::string JoinPath(const std::string& directory, const char* name) {
 DnsCache::DnsCache(const DnsCacheOptions& options, Log& log, platform::FileSystem& files, std::string directory,
                    Clock now)
     : log_(log), options_(options), path_(JoinPath(directory, kDnsCacheFileName)), now_(std::move(now)),
-      stored_(kDnsCacheGrowStep, kDnsCachePoolStep, StoredTable::StatusTexts{}, log, files) {}
+      stored_(kDnsCacheGrowStep, kDnsCachePoolStep, kStatusTexts, kMaxDnsCacheFileBytes, log, files, now_) {}
 
 void DnsCache::SetOptions(const DnsCacheOptions& options) {
   const auto lock = stored_.Lock();
@@ -91,10 +94,10 @@ bool DnsCache::CompressLocked(uint32_t maxAgeSeconds) {
 
 bool DnsCache::Load() {
   const auto lock = stored_.Lock();
-  stored_.Load(path_, options_.verbose, [&](platform::ReadableFile& file) {
-    ReadDnsCacheRecords(file, [&](const DnsCacheRecord& record) {
-      AddLocked(record.address, record.lastListed, record.listings);
-    });
+  stored_.Load(path_, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
+    ReadDnsCacheRecords(
+        file, [&](const DnsCacheRecord& record) { AddLocked(record.address, record.lastListed, record.listings); },
+        damage);
   });
   return true;
 }

@@ -15,9 +15,8 @@ namespace {
 // A number line as the writer makes it: decimal digits, line end and blanks
 // aside. Anything else means the records are out of step.
 std::optional<uint32_t> ParseCount(std::string_view line) {
-  const std::string_view digits = Trim(line);
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
-  return ParseUnsignedDecimal(digits);
+  if (!IsDecimalNumberLine(line)) return std::nullopt;
+  return ParseUnsignedDecimal(line);
 }
 
 }  // namespace
@@ -26,16 +25,17 @@ bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable
   return WriteKeyRecords(file, table, kDnsCacheLineBuffer);
 }
 
-void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord) {
-  platform::LineReader reader(file);
+void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord,
+                         DamageReport& damage) {
+  KeyRecordReader reader(file, kDnsCacheLineBuffer, damage);
   std::string address;
   std::string_view line;
   while (!reader.AtEnd()) {
-    if (!reader.ReadLine(kDnsCacheLineBuffer, line)) return;
+    if (!reader.ReadLine(line)) return;
     address.assign(Trim(TextBeforeZeroByte(line)));
-    if (!reader.ReadLine(kDnsCacheLineBuffer, line)) return;
+    if (!reader.ReadNumberLine(line)) return;
     const std::optional<uint32_t> listings = ParseCount(line);
-    if (!listings || !reader.ReadLine(kDnsCacheLineBuffer, line)) return;
+    if (!listings || !reader.ReadNumberLine(line)) return;
     const std::optional<uint32_t> lastListed = ParseCount(line);
     if (!lastListed) return;
     onRecord(DnsCacheRecord{address, *listings, *lastListed});

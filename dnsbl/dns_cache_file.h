@@ -18,6 +18,7 @@
 
 #include "platform/file_system.h"
 #include "store/counted_string_table.h"
+#include "store/file_damage.h"
 
 namespace trellisk {
 
@@ -26,6 +27,8 @@ inline constexpr uint32_t kDnsCacheGrowStep = 100;
 inline constexpr uint32_t kDnsCachePoolStep = 1500;
 inline constexpr uint32_t kDnsCacheInitialSize = 100;
 inline constexpr size_t kDnsCacheLineBuffer = 4096;
+// A larger file is read only this far.
+inline constexpr uint64_t kMaxDnsCacheFileBytes = 16ull * 1024 * 1024;
 
 struct DnsCacheRecord {
   std::string_view address;  // trimmed of blanks; may be empty
@@ -38,7 +41,10 @@ struct DnsCacheRecord {
 // line (text_line_end.h). False when a write failed.
 bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable& table);
 
-// Calls `onRecord` for each complete record; the address view lasts for the call.
-void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord);
+// Calls `onRecord` for each complete record; the address view lasts for the
+// call. `damage` learns the first cut line, number line that is not a
+// number, or record cut short.
+void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord,
+                         DamageReport& damage);
 
 }  // namespace trellisk

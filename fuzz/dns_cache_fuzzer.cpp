@@ -32,12 +32,16 @@ using CacheRecords = std::map<std::string, std::pair<uint32_t, uint32_t>>;  // a
 CacheRecords ReadRecords(platform::MemoryFileSystem& files) {
   CacheRecords records;
   if (const auto file = files.OpenForReading(kCachePath)) {
-    ReadDnsCacheRecords(*file, [&](const DnsCacheRecord& record) {
-      if (record.address.empty()) return;
-      auto& [listings, time] = records[std::string(record.address)];
-      listings += record.listings;
-      time = record.lastListed;
-    });
+    DamageReport damage;
+    ReadDnsCacheRecords(
+        *file,
+        [&](const DnsCacheRecord& record) {
+          if (record.address.empty()) return;
+          auto& [listings, time] = records[std::string(record.address)];
+          listings += record.listings;
+          time = record.lastListed;
+        },
+        damage);
   }
   return records;
 }

@@ -26,9 +26,15 @@ using UndoRecords = std::map<std::string, std::pair<uint32_t, uint32_t>>;  // ke
 UndoRecords ReadRecords(platform::MemoryFileSystem& files) {
   UndoRecords records;
   if (const auto file = files.OpenForReading(kUndoPath)) {
-    ReadUndoRecords(*file, [&](const UndoRecord& record) {
-      if (!record.key.empty() && ReadsBackAsOneLine(record.key, kUndoFileLineBuffer)) records[std::string(record.key)] = {record.kind, record.time};
-    });
+    DamageReport damage;
+    ReadUndoRecords(
+        *file,
+        [&](const UndoRecord& record) {
+          if (!record.key.empty() && ReadsBackAsOneLine(record.key, kUndoFileLineBuffer)) {
+            records[std::string(record.key)] = {record.kind, record.time};
+          }
+        },
+        damage);
   }
   return records;
 }

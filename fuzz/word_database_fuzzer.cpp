@@ -38,7 +38,8 @@ DatabaseContent ReadContent(platform::MemoryFileSystem& files) {
   table.Init(kWordTableInitialSize);
   DatabaseContent content;
   if (const auto file = files.OpenForReading(kDatabasePath)) {
-    const WordDatabaseHeader header = ReadWordDatabase(*file, table);
+    DamageReport damage;
+    const WordDatabaseHeader header = ReadWordDatabase(*file, table, damage);
     content = {header.spamMessages, header.hamMessages, TableEntries(table, false)};
     std::erase_if(content.entries, [](const TableEntry& entry) {
       return !ReadsBackAsOneLine(std::get<0>(entry), kWordFileLineBuffer);

@@ -34,7 +34,7 @@ bool LineReader::ReadLine(size_t bufferSize, std::string_view& line) {
     if (complete && assembled_.empty()) {
       line = std::string_view(start, take);
       chunkPos_ += take;
-      return true;
+      return Returned(line, limit);
     }
     assembled_.append(start, take);
     chunkPos_ += take;
@@ -42,6 +42,12 @@ bool LineReader::ReadLine(size_t bufferSize, std::string_view& line) {
   }
   if (assembled_.empty()) return false;
   line = assembled_;
+  return Returned(line, limit);
+}
+
+bool LineReader::Returned(std::string_view line, size_t limit) {
+  ++lineNumber_;
+  lastLineCut_ = line.size() == limit && line.back() != '\n';
   return true;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,9 +27,16 @@ class LineReader {
 
   // True once a read has run into the end of the file (feof).
   bool AtEnd() const { return atEnd_; }
+  // How many lines (or pieces of lines) ReadLine has returned.
+  uint64_t lineNumber() const { return lineNumber_; }
+  // Whether the last line returned filled the whole buffer without its line
+  // feed: a piece of a longer line, whose rest the next read returns.
+  bool LastLineWasCut() const { return lastLineCut_; }
 
  private:
   bool Refill();
+  // Counts the line that ReadLine returns.
+  bool Returned(std::string_view line, size_t limit);
 
   ReadableFile& file_;
   std::string chunk_;
@@ -36,6 +44,8 @@ class LineReader {
   size_t chunkLen_ = 0;
   std::string assembled_;
   bool atEnd_ = false;
+  uint64_t lineNumber_ = 0;
+  bool lastLineCut_ = false;
 };
 
 }  // namespace trellisk::platform

@@ -11,12 +11,15 @@ namespace trellisk {
 namespace {
 
 constexpr StoredTable::StatusTexts kStatusTexts{kTextWordDatabaseUnreadable, kTextWordDatabaseLoaded,
-                                                kTextWordDatabaseEmpty, kTextWordDatabaseSaved};
+                                                kTextWordDatabaseEmpty, kTextWordDatabaseSaved,
+                                                kTextWordDatabaseStoreFailed};
 
 }  // namespace
 
-CBayesDatabase::CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files)
-    : log_(log), options_(options), stored_(kWordTableGrowStep, kWordTablePoolStep, kStatusTexts, log, files) {
+CBayesDatabase::CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files, Clock now)
+    : log_(log),
+      options_(options),
+      stored_(kWordTableGrowStep, kWordTablePoolStep, kStatusTexts, kMaxWordFileBytes, log, files, std::move(now)) {
   Init();
 }
 
@@ -43,8 +46,9 @@ bool CBayesDatabase::Init() {
 bool CBayesDatabase::Load() {
   return GuardedCall(log_, "CBayesDatabase::Load", false, [&] {
     const auto lock = stored_.Lock();
-    const StoredTable::LoadOutcome outcome = stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file) {
-      const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table());
+    const StoredTable::LoadOutcome outcome =
+        stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
+      const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table(), damage);
       spamMessages = header.spamMessages;
       hamMessages = header.hamMessages;
     });

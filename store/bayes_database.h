@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "base/log.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 #include "store/counted_string_table.h"
 #include "store/stored_table.h"
@@ -41,8 +42,11 @@ struct WordDatabaseOptions {
 
 class CBayesDatabase {
  public:
-  // Starts empty (Init).
-  CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files);
+  using Clock = StoredTable::Clock;
+
+  // Starts empty (Init). `now` gives the time in the names of kept files.
+  CBayesDatabase(const WordDatabaseOptions& options, Log& log, platform::FileSystem& files,
+                 Clock now = platform::CalendarTimeSeconds);
   CBayesDatabase(const CBayesDatabase&) = delete;
   CBayesDatabase& operator=(const CBayesDatabase&) = delete;
 

@@ -14,7 +14,9 @@
 #pragma once
 
 #include <functional>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,7 +27,16 @@ namespace trellisk {
 std::string BackupPathFor(std::string_view path);
 
 // The data file, or else its backup; null when neither can be opened.
-std::unique_ptr<platform::ReadableFile> OpenStoredFile(platform::FileSystem& files, const std::string& path);
+// `openedPath`, when given, learns which of the two was opened.
+std::unique_ptr<platform::ReadableFile> OpenStoredFile(platform::FileSystem& files, const std::string& path,
+                                                       std::string* openedPath = nullptr);
+
+// Copies the file at `path` to a new file beside it named `path` + `suffix`
+// + `time` ("database.dat.corrupt-1765268000"; "-2", "-3" ... follow when
+// that name is taken), committed to the disk. The copy's name, or nothing
+// when it could not be made (a partial copy is removed).
+std::optional<std::string> KeepCopyOf(platform::FileSystem& files, const std::string& path, std::string_view suffix,
+                                      uint32_t time);
 
 // Writes the new content with `write` (false when a write failed) and puts
 // it in place of `path`. True only when the new file is in place; otherwise

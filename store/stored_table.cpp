@@ -1,12 +1,56 @@
 #include "store/stored_table.h"
 
+#include <algorithm>
+
+#include "base/ascii.h"
+#include "base/text_format.h"
 #include "store/safe_file_replace.h"
 
 namespace trellisk {
+namespace {
 
-StoredTable::StoredTable(uint32_t growStep, uint32_t poolStep, StatusTexts texts, Log& log,
-                         platform::FileSystem& files)
-    : texts_(texts), log_(log), files_(files), table_(growStep, poolStep) {
+constexpr uint64_t kBytesPerMegabyte = 1024 * 1024;
+
+// Reads at most `limit` bytes of `file`, and tells whether it had more.
+class LimitedFile final : public platform::ReadableFile {
+ public:
+  LimitedFile(platform::ReadableFile& file, uint64_t limit) : file_(file), left_(limit) {}
+
+  size_t Read(char* buffer, size_t capacity) override {
+    if (left_ == 0) {
+      char probe;
+      exceeded_ = exceeded_ || file_.Read(&probe, 1) != 0;
+      return 0;
+    }
+    const size_t count = file_.Read(buffer, static_cast<size_t>(std::min<uint64_t>(capacity, left_)));
+    left_ -= count;
+    return count;
+  }
+  bool exceeded() const { return exceeded_; }
+
+ private:
+  platform::ReadableFile& file_;
+  uint64_t left_;
+  bool exceeded_ = false;
+};
+
+// Whether the file holds anything but blanks.
+bool HoldsData(platform::FileSystem& files, const std::string& path) {
+  const std::unique_ptr<platform::ReadableFile> file = files.OpenForReading(path);
+  if (!file) return false;
+  char buffer[4096];
+  while (const size_t count = file->Read(buffer, sizeof buffer)) {
+    if (!Trim(std::string_view(buffer, count)).empty()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+StoredTable::StoredTable(uint32_t growStep, uint32_t poolStep, StatusTexts texts, uint64_t maxFileBytes, Log& log,
+                         platform::FileSystem& files, Clock now)
+    : texts_(texts), maxFileBytes_(maxFileBytes), log_(log), files_(files), now_(std::move(now)),
+      table_(growStep, poolStep) {
   table_.Clear();
 }
 
@@ -20,30 +64,69 @@ bool StoredTable::Reset() {
   return table_.Clear();
 }
 
-StoredTable::LoadOutcome StoredTable::Load(const std::string& path, bool verbose,
-                                           const std::function<void(platform::ReadableFile&)>& read) {
+StoredTable::LoadOutcome StoredTable::Load(const std::string& path, bool verbose, const Reader& read) {
   table_.Clear();
   modified_ = false;
-  const auto file = OpenStoredFile(files_, path);
-  // Saving the empty table over a file that exists but could not be read
-  // would lose everything stored in it; such a file is left alone.
-  storedFileUnreadable_ = !file && StoredFileExists(files_, path);
-  if (storedFileUnreadable_) {
+  keepStoredFile_ = false;
+  std::string openedPath;
+  const auto file = OpenStoredFile(files_, path, &openedPath);
+  if (!file) {
+    // Saving the empty table over a file that exists but could not be read
+    // would lose everything stored in it; such a file is left alone.
+    keepStoredFile_ = StoredFileExists(files_, path);
+    if (!keepStoredFile_) return LoadOutcome::kNoFile;
     if (texts_.unreadable != kNoText) log_.TextLine(texts_.unreadable);
     return LoadOutcome::kUnreadable;
   }
-  if (!file) return LoadOutcome::kNoFile;
-  read(*file);
+  ReadLimited(*file, openedPath, read);
+  if (openedPath == path && (keepStoredFile_ || table_.entryCount() == 0)) KeepBackupBeside(path);
   StatusLine(texts_.loaded, verbose);
   if (table_.entryCount() == 0) StatusLine(texts_.empty, verbose);
   return LoadOutcome::kLoaded;
 }
 
-bool StoredTable::Save(const std::string& path, bool verbose,
-                       const std::function<bool(platform::WritableFile&)>& write) {
+void StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read) {
+  LimitedFile limited(file, maxFileBytes_);
+  DamageReport damage;
+  read(limited, damage);
+  if (limited.exceeded()) {
+    keepStoredFile_ = true;
+    const std::string megabytes = std::to_string(maxFileBytes_ / kBytesPerMegabyte);
+    log_.PlainLine(FormatText(log_.LoadText(kTextStoreFileTooLarge), {openedPath, megabytes}));
+  } else if (damage.first()) {
+    KeepDamagedFile(openedPath, *damage.first());
+  }
+}
+
+void StoredTable::KeepDamagedFile(const std::string& openedPath, const FileDamage& damage) {
+  const std::string line = std::to_string(damage.line);
+  const std::string what = log_.LoadText(damage.what);
+  if (const std::optional<std::string> kept = KeepCopyOf(files_, openedPath, ".corrupt-", now_())) {
+    log_.PlainLine(FormatText(log_.LoadText(kTextStoreFileDamaged), {openedPath, line, what, *kept}));
+    return;
+  }
+  keepStoredFile_ = true;
+  log_.PlainLine(FormatText(log_.LoadText(kTextStoreFileDamagedNotKept), {openedPath, line, what}));
+}
+
+// A backup beside the data file is what an interrupted save left, or an
+// older complete save: the next save would write over it.
+void StoredTable::KeepBackupBeside(const std::string& path) {
+  const std::string backup = BackupPathFor(path);
+  if (!HoldsData(files_, backup)) return;
+  if (const std::optional<std::string> kept = KeepCopyOf(files_, backup, ".kept-", now_())) {
+    log_.PlainLine(FormatText(log_.LoadText(kTextStoreBackupKept), {path, backup, *kept}));
+    return;
+  }
+  keepStoredFile_ = true;
+}
+
+bool StoredTable::Save(const std::string& path, bool verbose, const Writer& write) {
   if (!modified_) return true;
-  if (storedFileUnreadable_) return false;
-  if (!ReplaceStoredFile(files_, path, write)) return false;
+  if (keepStoredFile_ || path.empty() || !ReplaceStoredFile(files_, path, write)) {
+    if (texts_.saveFailed != kNoText) log_.TextLine(texts_.saveFailed);
+    return false;
+  }
   StatusLine(texts_.saved, verbose);
   modified_ = false;
   return true;

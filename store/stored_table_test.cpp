@@ -43,11 +43,16 @@ struct WordStore {
   // Large enough that a save takes several appends.
   static constexpr int kRecords = 20000;
   static constexpr const char* kUnreadableLine =
-      "The Word Database file exists but cannot be read; it is not overwritten.\n";
+      "The Word Database file exists but cannot be read; it is not overwritten.\n"
+      "Storing of the Word Database failed! Its changes stay unsaved.\n";
+  // A record whose counts are both 0 in the middle.
+  static constexpr const char* kDamagedFile = "100003\n2\n0\nfree\n1\n0\nbroken\n0\n0\noffer\n1\n0\n";
+  static constexpr const char* kDamage = "line 7 (a word whose counts are both 0)";
   static constexpr const char* kVerboseLines =
       "Word Database loaded...\nThe Word Database is empty.\nWord Database saved...\nWord Database compressed...\n";
 
-  explicit WordStore(const Services& s) : store(WordDatabaseOptionsOf(s.settings), s.log, s.files) {}
+  explicit WordStore(const Services& s)
+      : store(WordDatabaseOptionsOf(s.settings), s.log, s.files, [] { return kNow; }) {}
   bool Add(const std::string& key) { return store.AddSpam(key, 1); }
   bool Compress() { return store.Compress(0); }
   uint32_t Entries() { return store.EntryCount(); }
@@ -61,7 +66,10 @@ struct UndoStore {
   static constexpr const char* kPath = "undo/undo.dat";
   static constexpr int kRecords = 8000;
   static constexpr const char* kUnreadableLine =
-      "The Undo Database file exists but cannot be read; it is not overwritten.\n";
+      "The Undo Database file exists but cannot be read; it is not overwritten.\n"
+      "Storing of the Undo Database failed! Its changes stay unsaved.\n";
+  static constexpr const char* kDamagedFile = "<a@x>\n1\n1700000000\n<b@x>\n2\n";
+  static constexpr const char* kDamage = "line 6 (a record cut short at the end of the file)";
   static constexpr const char* kVerboseLines =
       "Undo Database loaded...\nThe Undo Database is empty.\nUndo Database saved...\nUndo Database compressed...\n";
 
@@ -79,7 +87,11 @@ struct DnsCacheStore {
   static constexpr const char* kClass = "CDNSBlacklist";
   static constexpr const char* kPath = "plugin/cache.dat";
   static constexpr int kRecords = 8000;
-  static constexpr const char* kUnreadableLine = "";
+  static constexpr const char* kUnreadableLine =
+      "The DNS-Blacklist cache file exists but cannot be read; it is not overwritten.\n"
+      "Storing of the DNS-Blacklist cache failed! Its changes stay unsaved.\n";
+  static constexpr const char* kDamagedFile = "1.2.3.4\n3\n1700000000\n5.6.7.8\nmany\n1700000000\n";
+  static constexpr const char* kDamage = "line 5 (a number line that is not a number)";
   // A save ages the cache first, so it logs the line too.
   static constexpr const char* kVerboseLines = "DNS-Blacklist cache compressed...\nDNS-Blacklist cache compressed...\n";
 
@@ -194,6 +206,33 @@ TYPED_TEST(StoredTableTest, AStoredFileThatCouldNotBeReadIsNeverReplaced) {
   EXPECT_TRUE(store->store.Save());
 }
 
+TYPED_TEST(StoredTableTest, ADamagedFileIsKeptAsideBeforeASaveReplacesIt) {
+  this->memory_.SetFile(TypeParam::kPath, TypeParam::kDamagedFile);
+  const auto store = this->Make(this->memory_);
+  store->store.Load();
+  EXPECT_EQ(store->Entries(), 1u) << "what came before the damage is in use";
+  ASSERT_TRUE(store->Add("new"));
+  EXPECT_TRUE(store->store.Save());
+  const std::string kept = std::string(TypeParam::kPath) + ".corrupt-" + std::to_string(kNow);
+  EXPECT_EQ(this->memory_.File(kept), TypeParam::kDamagedFile);
+  EXPECT_EQ(this->LogText(), std::string(TypeParam::kPath) + " is damaged at " + TypeParam::kDamage +
+                                 ". What could be read before it is in use; the file as it was is kept as " + kept +
+                                 ".\n");
+}
+
+TYPED_TEST(StoredTableTest, ABackupThatHoldsDataBesideAnEmptyFileIsKept) {
+  const std::string backup = BackupPathFor(TypeParam::kPath);
+  this->memory_.SetFile(TypeParam::kPath, "");
+  this->memory_.SetFile(backup, TypeParam::kDamagedFile);
+  const auto store = this->Make(this->memory_);
+  store->store.Load();
+  ASSERT_TRUE(store->Add("new"));
+  EXPECT_TRUE(store->store.Save());
+  EXPECT_EQ(this->memory_.File(backup + ".kept-" + std::to_string(kNow)), TypeParam::kDamagedFile);
+  EXPECT_NE(this->LogText().find(std::string(TypeParam::kPath) + " holds nothing, but " + backup + " holds data"),
+            std::string::npos);
+}
+
 TYPED_TEST(StoredTableTest, WithoutAStoredFileTheNewStoreIsSaved) {
   this->faulty_.SetFailOpenForReading(true);
   const auto store = this->Make(this->faulty_);
@@ -230,6 +269,33 @@ TYPED_TEST(StoredTableTest, ExceptionsAreReportedWithTheOperationName) {
       "An unexpected exception occured! Please send a report to the author (bugs@trellisk.org) -=> ";
   const std::string name = TypeParam::kClass;
   EXPECT_EQ(this->LogText(), report + name + "::Load\n" + report + name + "::Save\n");
+}
+
+// A file past the store's size limit is read only that far and kept.
+TEST(StoredTable, AFileLargerThanTheLimitIsReadThatFarAndNeverReplaced) {
+  platform::MemoryFileSystem files;
+  BuiltinTexts texts;
+  Log log(&texts, files);
+  log.Open("trellisk.log", true);
+  constexpr uint64_t kLimit = 1024 * 1024;
+  std::string content;
+  while (content.size() <= kLimit) content += "1.2.3." + std::to_string(content.size() % 250) + "\n1\n1\n";
+  files.SetFile("cache.dat", content);
+  StoredTable stored(100, 1500, StoredTable::StatusTexts{}, kLimit, log, files, [] { return kNow; });
+  uint64_t bytesRead = 0;
+  const auto lock = stored.Lock();
+  stored.Load("cache.dat", false, [&](platform::ReadableFile& file, DamageReport&) {
+    char buffer[4096];
+    while (const size_t count = file.Read(buffer, sizeof buffer)) bytesRead += count;
+    stored.table().Add("record", 1, 1);
+  });
+  EXPECT_EQ(bytesRead, kLimit);
+  stored.MarkModified();
+  EXPECT_FALSE(stored.Save("cache.dat", false, [](platform::WritableFile&) { return true; }));
+  EXPECT_EQ(files.File("cache.dat"), content);
+  log.Close();
+  EXPECT_EQ(files.File("trellisk.log"), "cache.dat is larger than 1 MB; only its first 1 MB are read, and it is not "
+                                        "overwritten.\n");
 }
 
 }  // namespace

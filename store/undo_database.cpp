@@ -9,13 +9,14 @@ namespace trellisk {
 namespace {
 
 constexpr StoredTable::StatusTexts kStatusTexts{kTextUndoDatabaseUnreadable, kTextUndoDatabaseLoaded,
-                                                kTextUndoDatabaseEmpty, kTextUndoDatabaseSaved};
+                                                kTextUndoDatabaseEmpty, kTextUndoDatabaseSaved,
+                                                kTextUndoDatabaseStoreFailed};
 
 }  // namespace
 
 CUndo::CUndo(const UndoOptions& options, Log& log, platform::FileSystem& files, Clock now)
     : log_(log), options_(options), now_(std::move(now)),
-      stored_(kUndoTableGrowStep, kUndoTablePoolStep, kStatusTexts, log, files) {}
+      stored_(kUndoTableGrowStep, kUndoTablePoolStep, kStatusTexts, kMaxUndoFileBytes, log, files, now_) {}
 
 void CUndo::SetOptions(const UndoOptions& options) {
   const auto lock = stored_.Lock();
@@ -91,8 +92,9 @@ bool CUndo::Load() {
     const auto lock = stored_.Lock();
     if (options_.path.empty()) return false;
     // Loaded records count as changes, so a loaded store is written back.
-    stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file) {
-      ReadUndoRecords(file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); });
+    stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
+      ReadUndoRecords(
+          file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); }, damage);
     });
     return true;
   });

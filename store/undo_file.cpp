@@ -14,16 +14,17 @@ bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& ta
   return WriteKeyRecords(file, table, kUndoFileLineBuffer);
 }
 
-void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord) {
-  platform::LineReader reader(file);
+void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord,
+                     DamageReport& damage) {
+  KeyRecordReader reader(file, kUndoFileLineBuffer, damage);
   std::string key;
   std::string_view line;
   while (!reader.AtEnd()) {
-    if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;
+    if (!reader.ReadLine(line)) return;
     key.assign(Trim(TextBeforeZeroByte(line)));
-    if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;
+    if (!reader.ReadNumberLine(line)) return;
     const uint32_t kind = ParseUnsignedDecimal(line);
-    if (!reader.ReadLine(kUndoFileLineBuffer, line)) return;
+    if (!reader.ReadNumberLine(line)) return;
     onRecord(UndoRecord{key, kind, ParseUnsignedDecimal(line)});
   }
 }

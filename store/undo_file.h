@@ -15,6 +15,7 @@
 
 #include "platform/file_system.h"
 #include "store/counted_string_table.h"
+#include "store/file_damage.h"
 
 namespace trellisk {
 
@@ -22,6 +23,8 @@ inline constexpr uint32_t kUndoTableGrowStep = 1000;
 inline constexpr uint32_t kUndoTablePoolStep = 150000;
 inline constexpr uint32_t kUndoTableInitialSize = 1000;
 inline constexpr size_t kUndoFileLineBuffer = 4096;
+// A larger file is read only this far.
+inline constexpr uint64_t kMaxUndoFileBytes = 16ull * 1024 * 1024;
 
 struct UndoRecord {
   std::string_view key;  // trimmed of blanks; may be empty
@@ -35,6 +38,9 @@ struct UndoRecord {
 bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table);
 
 // Calls `onRecord` for each complete record; the key view lasts for the call.
-void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord);
+// `damage` learns the first cut line, number line that is not a number, or
+// record cut short (number lines are read as the C runtime reads them).
+void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord,
+                     DamageReport& damage);
 
 }  // namespace trellisk

@@ -9,6 +9,7 @@
 #include "base/text_line_end.h"
 #include "platform/line_reader.h"
 #include "store/buffered_text_writer.h"
+#include "store/file_damage.h"
 #include "store/prime_table.h"
 
 namespace trellisk {
@@ -23,21 +24,65 @@ void SetUpForSizeHint(CountedStringTable& table, uint32_t sizeHint) {
   if (!table.Init(request)) table.Init(kWordTableInitialSize);
 }
 
-// A numeric line; a line that cannot be read counts as 0.
-uint32_t ReadNumberLine(platform::LineReader& reader) {
-  std::string_view line;
-  return reader.ReadLine(kWordFileLineBuffer, line) ? ParseUnsignedDecimal(line) : 0;
-}
+// Reads the file's lines and notes where they leave the format.
+class WordFileReader {
+ public:
+  WordFileReader(platform::ReadableFile& file, DamageReport& damage) : reader_(file), damage_(damage) {}
 
-void ReadEntries(platform::LineReader& reader, CountedStringTable& table) {
+  bool ReadLine(std::string_view& line) {
+    if (!reader_.ReadLine(kWordFileLineBuffer, line)) return false;
+    if (reader_.LastLineWasCut()) Note(kTextDamageLineCut);
+    return true;
+  }
+  // A numeric line; a line that cannot be read counts as 0.
+  uint32_t ReadNumberLine() {
+    std::string_view line;
+    if (!ReadLine(line)) {
+      Note(kTextDamageRecordCutShort, 1);
+      return 0;
+    }
+    if (!IsDecimalNumberLine(line)) Note(kTextDamageNotANumber);
+    return ParseUnsignedDecimal(line);
+  }
+  // Whether nothing but blank lines follows.
+  bool RestIsBlank() {
+    std::string_view line;
+    while (reader_.ReadLine(kWordFileLineBuffer, line)) {
+      if (!Trim(line).empty()) return false;
+    }
+    return true;
+  }
+  bool AtEnd() const { return reader_.AtEnd(); }
+  uint64_t line() const { return reader_.lineNumber(); }
+  // The damage is at the line read last, or at the one after it.
+  void Note(TextId what, uint64_t ahead = 0) { NoteAt(line() + ahead, what); }
+  void NoteAt(uint64_t line, TextId what) { damage_.Note(line, what); }
+
+ private:
+  platform::LineReader reader_;
+  DamageReport& damage_;
+};
+
+void ReadEntries(WordFileReader& reader, CountedStringTable& table) {
   std::string key;
   while (!reader.AtEnd()) {
     std::string_view line;
-    key.assign(reader.ReadLine(kWordFileLineBuffer, line) ? Trim(TextBeforeZeroByte(line)) : std::string_view());
-    if (reader.AtEnd() || key.empty()) return;
-    const uint32_t spam = ReadNumberLine(reader);
-    const uint32_t ham = ReadNumberLine(reader);
-    if (spam == 0 && ham == 0) return;
+    const bool read = reader.ReadLine(line);
+    key.assign(read ? Trim(TextBeforeZeroByte(line)) : std::string_view());
+    if (read && reader.AtEnd()) reader.Note(kTextDamageRecordCutShort);
+    if (reader.AtEnd()) return;
+    if (key.empty()) {
+      const uint64_t blankLine = reader.line();
+      if (!reader.RestIsBlank()) reader.NoteAt(blankLine, kTextDamageBlankWord);
+      return;
+    }
+    const uint64_t keyLine = reader.line();
+    const uint32_t spam = reader.ReadNumberLine();
+    const uint32_t ham = reader.ReadNumberLine();
+    if (spam == 0 && ham == 0) {
+      reader.NoteAt(keyLine, kTextDamageZeroCounts);
+      return;
+    }
     table.Add(key, spam, ham);
   }
 }
@@ -67,16 +112,15 @@ bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& h
   return out.Finish();
 }
 
-WordDatabaseHeader ReadWordDatabase(platform::ReadableFile& file, CountedStringTable& table) {
-  platform::LineReader reader(file);
+WordDatabaseHeader ReadWordDatabase(platform::ReadableFile& file, CountedStringTable& table, DamageReport& damage) {
+  WordFileReader reader(file, damage);
   WordDatabaseHeader header;
   std::string_view line;
-  if (reader.ReadLine(kWordFileLineBuffer, line)) {
-    header.sizeHint = ParseUnsignedDecimal(line);
-    SetUpForSizeHint(table, header.sizeHint);
-  }
-  header.spamMessages = ReadNumberLine(reader);
-  header.hamMessages = ReadNumberLine(reader);
+  if (!reader.ReadLine(line)) return header;
+  header.sizeHint = ParseUnsignedDecimal(line);
+  SetUpForSizeHint(table, header.sizeHint);
+  header.spamMessages = reader.ReadNumberLine();
+  header.hamMessages = reader.ReadNumberLine();
   ReadEntries(reader, table);
   return header;
 }

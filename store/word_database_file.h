@@ -21,6 +21,7 @@
 
 #include "platform/file_system.h"
 #include "store/counted_string_table.h"
+#include "store/file_damage.h"
 
 namespace trellisk {
 
@@ -33,6 +34,8 @@ inline constexpr uint32_t kWordTableInitialSize = 100000;
 inline constexpr uint32_t kCompressedSizeHint = 100000;
 // fgets buffer of every line read.
 inline constexpr size_t kWordFileLineBuffer = 2048;
+// A larger file is read only this far.
+inline constexpr uint64_t kMaxWordFileBytes = 256ull * 1024 * 1024;
 
 struct WordDatabaseHeader {
   uint32_t sizeHint = 0;
@@ -50,7 +53,9 @@ bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& h
 // When the file has a first line, the table is set up afresh with that size
 // hint first (an unusable hint falls back to the size of a new table).
 // Returns the header; totals the file lacks are 0, and so is sizeHint when
-// the file is empty.
-WordDatabaseHeader ReadWordDatabase(platform::ReadableFile& file, CountedStringTable& table);
+// the file is empty. `damage` learns the first place where the file leaves
+// the format: a cut line, a record cut short, a number line that is not a
+// number, a blank word line before the end, a word counted 0 and 0.
+WordDatabaseHeader ReadWordDatabase(platform::ReadableFile& file, CountedStringTable& table, DamageReport& damage);
 
 }  // namespace trellisk

@@ -21,6 +21,7 @@ struct ReadResult {
   WordDatabaseHeader header;
   Entries entries;
   uint32_t slotCount = 0;
+  std::optional<FileDamage> damage;
 };
 
 // A table as the word database makes it.
@@ -42,7 +43,9 @@ ReadResult Read(const std::string& content) {
   MemoryReadableFile file(content);
   WordTable table;
   ReadResult result;
-  result.header = ReadWordDatabase(file, table);
+  DamageReport damage;
+  result.header = ReadWordDatabase(file, table, damage);
+  result.damage = damage.first();
   result.entries = EntriesOf(table);
   result.slotCount = table.slotCount();
   return result;
@@ -71,7 +74,9 @@ TEST(WordDatabaseFile, WriteReadWriteGivesTheSameBytes) {
 
   MemoryReadableFile file(first);
   WordTable reread;
-  const WordDatabaseHeader header = ReadWordDatabase(file, reread);
+  DamageReport damage;
+  const WordDatabaseHeader header = ReadWordDatabase(file, reread, damage);
+  EXPECT_FALSE(damage.first()) << "what the writer wrote is in form";
   EXPECT_EQ(Write(header, reread), first);
   EXPECT_EQ(EntriesOf(reread), EntriesOf(table));
 }
@@ -126,6 +131,36 @@ TEST(WordDatabaseFile, ReadingKeepsWhatCameBeforeTheFirstFault) {
     EXPECT_EQ(result.entries, c.entries) << c.behaviour;
     EXPECT_EQ(result.slotCount, c.slotCount) << c.behaviour;
   }
+}
+
+TEST(WordDatabaseFile, TheFirstPlaceOutOfFormIsReported) {
+  const struct {
+    const char* file;
+    uint64_t line;  // 0: no damage
+    TextId what;
+  } cases[] = {
+      {"100003\n1\n1\nfree\n1\n0\n", 0, kNoText},
+      {"100003\r\n1\r\n1\r\nfree\r\n1\r\n0\r\n", 0, kNoText},
+      {"100003\n1\n1\nfree\n1\n0\n\n \n", 0, kNoText},
+      {"", 0, kNoText},
+      {"100003\n2\n3\n\nfree\n1\n0\n", 4, kTextDamageBlankWord},
+      {"100003\n1\n1\na\n1\n0\nword\n0\n0\nb\n1\n0\n", 7, kTextDamageZeroCounts},
+      {"100003\n1\n1\na\n1\n0\nword\nx\n1\n", 8, kTextDamageNotANumber},
+      {"100003\n1\n1\nfree\n1\n0\nlast", 7, kTextDamageRecordCutShort},
+      {"100003\n1\n1\nfree\n1\n0\nlast\n", 8, kTextDamageRecordCutShort},
+      {"100003\n1\n1\nfree\n4", 6, kTextDamageRecordCutShort},
+      {"100003\n5", 3, kTextDamageRecordCutShort},
+  };
+  for (const auto& c : cases) {
+    const std::optional<FileDamage> damage = Read(c.file).damage;
+    EXPECT_EQ(damage ? damage->line : 0, c.line) << c.file;
+    EXPECT_EQ(damage ? damage->what : kNoText, c.what) << c.file;
+  }
+  const std::string longLine = "100003\n0\n0\n" + std::string(3000, 'k') + "\n1\n0\n";
+  const std::optional<FileDamage> cut = Read(longLine).damage;
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->line, 4u);
+  EXPECT_EQ(cut->what, kTextDamageLineCut);
 }
 
 TEST(WordDatabaseFile, ALineLongerThanTheBufferArrivesInPieces) {
