@@ -5,6 +5,7 @@
 #include "host/batch_runner.h"
 #include "host/command.h"
 #include "host/message_table.h"
+#include "host/plugin_run.h"
 
 namespace trellisk::host {
 
@@ -60,7 +61,7 @@ int RunScore(HostSession& session, const Arguments& arguments) {
   const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
   PluginApi& plugin = session.plugin;
   const int threshold = static_cast<int>(session.environment.junkThreshold());
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   BatchRunner runner(inputs.messages(), jobs, "scoring");
   const BatchResult result = runner.Run([&](size_t, LoadedMessage& message) {
     HostedMessage hosted(std::move(message.bytes));
@@ -69,8 +70,8 @@ int RunScore(HostSession& session, const Arguments& arguments) {
     std::snprintf(line, sizeof line, "%3d %-4s ", score, score >= threshold ? "SPAM" : "HAM");
     return std::optional<std::string>(line + message.name);
   });
-  plugin.Finalize();
-  return inputsReadable && result.unreadable == 0 ? kExitSuccess : kExitFailure;
+  const bool clean = StopPlugin(plugin);
+  return inputsReadable && result.unreadable == 0 && clean ? kExitSuccess : kExitFailure;
 }
 
 int RunTrain(HostSession& session, const Arguments& arguments) {
@@ -85,17 +86,17 @@ int RunTrain(HostSession& session, const Arguments& arguments) {
   const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
   PluginApi& plugin = session.plugin;
   const auto start = std::chrono::steady_clock::now();
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   BatchRunner runner(inputs.messages(), jobs, spam ? "training spam" : "training ham");
   const BatchResult result = runner.Run([&](size_t, LoadedMessage& message) {
     HostedMessage hosted(std::move(message.bytes));
     plugin.FeedSpam(hosted.handle(), spam ? 1 : 0, &MessageTable::ReadProperty);
     return std::optional<std::string>();
   });
-  plugin.Finalize();  // waits for the learning threads and saves
+  const bool clean = StopPlugin(plugin);  // waits for the learning threads and saves
   std::printf("trained %zu messages as %s in %.2f s\n", result.processed, spam ? "spam" : "ham",
               SecondsSince(start));
-  return inputsReadable && result.unreadable == 0 ? kExitSuccess : kExitFailure;
+  return inputsReadable && result.unreadable == 0 && clean ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace trellisk::host

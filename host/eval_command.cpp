@@ -10,6 +10,7 @@
 #include "host/command.h"
 #include "host/evaluation.h"
 #include "host/message_table.h"
+#include "host/plugin_run.h"
 
 namespace trellisk::host {
 namespace {
@@ -81,14 +82,14 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   const bool readable = SplitInputs(session, arguments, split);
   PluginApi& plugin = session.plugin;
   const auto trainStart = std::chrono::steady_clock::now();
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   BatchRunner trainer(split.train.messages, jobs, "training");
   const BatchResult trained = trainer.Run([&](size_t index, LoadedMessage& message) {
     HostedMessage hosted(std::move(message.bytes));
     plugin.FeedSpam(hosted.handle(), split.train.isSpam[index] ? 1 : 0, &MessageTable::ReadProperty);
     return std::optional<std::string>();
   });
-  plugin.Finalize();
+  bool clean = StopPlugin(plugin);
   std::printf("data: %s\ntrained %zu spam and %zu ham in %.2f s\n", session.environment.dataDirectory().c_str(),
               CountSpam(split.train), split.train.messages.size() - CountSpam(split.train), SecondsSince(trainStart));
 
@@ -97,7 +98,7 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   Evaluation evaluation;
   std::mutex evaluationMutex;
   const auto testStart = std::chrono::steady_clock::now();
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   BatchRunner tester(split.test.messages, jobs, "scoring");
   const BatchResult tested = tester.Run([&](size_t index, LoadedMessage& message) {
     HostedMessage hosted(std::move(message.bytes));
@@ -113,11 +114,11 @@ int RunEval(HostSession& session, const Arguments& arguments) {
                   spam ? "spam" : "ham");
     return std::optional<std::string>(line + message.name);
   });
-  plugin.Finalize();
+  clean = StopPlugin(plugin) && clean;
   std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),
               SecondsSince(testStart));
   PrintReport(evaluation, threshold, static_cast<int>(band));
-  const bool complete = readable && trained.unreadable == 0 && tested.unreadable == 0;
+  const bool complete = readable && trained.unreadable == 0 && tested.unreadable == 0 && clean;
   return complete ? kExitSuccess : kExitFailure;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "host/command.h"
+#include "host/plugin_run.h"
 
 namespace trellisk::host {
 
@@ -23,19 +24,19 @@ int RunInfo(HostSession& session, const Arguments&) {
 }
 
 int RunStart(HostSession& session, const Arguments&) {
-  session.plugin.Initialize();
+  StartPlugin(session.plugin, session.environment);
   std::printf("started in %s\n", session.environment.dataDirectory().c_str());
-  session.plugin.Finalize();
+  const bool clean = StopPlugin(session.plugin);
   std::printf("stopped\n");
-  return kExitSuccess;
+  return clean ? kExitSuccess : kExitFailure;
 }
 
 int RunSetup(HostSession& session, const Arguments&) {
-  session.plugin.Initialize();
+  StartPlugin(session.plugin, session.environment);
   const int result = session.plugin.Setup();
-  session.plugin.Finalize();
+  const bool clean = StopPlugin(session.plugin);
   std::printf("setup returned %d\n", result);
-  return kExitSuccess;
+  return clean ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace trellisk::host

@@ -14,6 +14,7 @@
 
 #include "host/command.h"
 #include "host/message_table.h"
+#include "host/plugin_run.h"
 
 namespace trellisk::host {
 namespace {
@@ -143,7 +144,7 @@ int RunSoak(HostSession& session, const Arguments& arguments) {
   std::atomic<size_t> next{0};
   std::atomic<bool> stop{false};
   const auto start = std::chrono::steady_clock::now();
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   PrintResources(0, counters);
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < jobs; ++i) {
@@ -157,10 +158,10 @@ int RunSoak(HostSession& session, const Arguments& arguments) {
   }
   stop = true;
   for (std::thread& worker : workers) worker.join();
-  plugin.Finalize();  // waits for the learning threads and saves
+  const bool clean = StopPlugin(plugin);  // waits for the learning threads and saves
   PrintResources(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), counters);
   const bool totalsEqual = CheckTotals(databasePath, before, counters);
-  return readable && counters.unreadable == 0 && totalsEqual ? kExitSuccess : kExitFailure;
+  return readable && counters.unreadable == 0 && totalsEqual && clean ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace trellisk::host

@@ -3,6 +3,7 @@
 
 #include "host/command.h"
 #include "host/macro_sink.h"
+#include "host/plugin_run.h"
 
 namespace trellisk::host {
 namespace {
@@ -10,10 +11,10 @@ namespace {
 // Expands the macro with the plug-in started; false when it is unknown.
 bool Expand(HostSession& session, const std::string& name) {
   PluginApi& plugin = session.plugin;
-  plugin.Initialize();
+  StartPlugin(plugin, session.environment);
   CollectingMacroSink sink;
   const int result = plugin.ExecMacro(name.c_str(), 1, sink.sink(), nullptr);
-  plugin.Finalize();
+  StopPlugin(plugin);
   if (result == 0) return false;
   std::printf("%s", sink.text().c_str());
   if (sink.text().empty() || sink.text().back() != '\n') std::printf("\n");

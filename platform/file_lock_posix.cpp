@@ -12,6 +12,15 @@
 namespace trellisk::platform {
 
 std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, std::string& error) {
+  return Take(path, true, error);
+}
+
+std::unique_ptr<FileLock> FileLock::TryAcquire(const std::string& path, std::string& error) {
+  return Take(path, false, error);
+}
+
+std::unique_ptr<FileLock> FileLock::Take(const std::string& path, bool wait, std::string& error) {
+  error.clear();
   const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (descriptor < 0) {
     error = "cannot open the lock file " + path + ": " + std::generic_category().message(errno);
@@ -19,16 +28,16 @@ std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, std::string
   }
   int result;
   do {
-    result = ::flock(descriptor, LOCK_EX);
+    result = ::flock(descriptor, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
   } while (result != 0 && errno == EINTR);
   if (result != 0) {
-    error = "cannot lock " + path + ": " + std::generic_category().message(errno);
+    if (errno != EWOULDBLOCK) error = "cannot lock " + path + ": " + std::generic_category().message(errno);
     ::close(descriptor);
     return nullptr;
   }
   return std::unique_ptr<FileLock>(new FileLock(descriptor));
 }
 
-FileLock::~FileLock() { ::close(descriptor_); }
+FileLock::~FileLock() { ::close(static_cast<int>(handle_)); }
 
 }  // namespace trellisk::platform

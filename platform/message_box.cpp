@@ -1,33 +1,16 @@
 #include "platform/message_box.h"
 
-#include <cstdio>
-#include <mutex>
-#include <optional>
-
-#include "platform/environment.h"
+#include "platform/report_file.h"
 #include "platform/system_message_box.h"
 
 namespace trellisk::platform {
 namespace {
 
-// True when the environment names a capture file and the line was appended.
-// The appends of several threads are serialised; the box itself is shown
-// outside this lock.
-bool AppendToCaptureFile(const std::string& line) {
-  static std::mutex captureMutex;
-  const std::optional<std::string> path = EnvironmentVariable("TRELLISK_MESSAGE_BOXES");
-  if (!path || path->empty()) return false;
-  std::lock_guard<std::mutex> lock(captureMutex);
-  std::FILE* file = std::fopen(path->c_str(), "ab");
-  if (!file) return false;
-  const bool written = std::fprintf(file, "%s\n", line.c_str()) > 0;
-  return std::fclose(file) == 0 && written;
-}
-
+// The box is recorded first; it is shown without any lock held.
 class SystemBoxes final : public MessageBoxes {
  public:
   void Show(std::string_view caption, std::string_view text, MessageBoxIcon icon) override {
-    const bool captured = AppendToCaptureFile(FormatMessageBoxLine(caption, text, icon));
+    const bool captured = AppendToReportFile("TRELLISK_MESSAGE_BOXES", FormatMessageBoxLine(caption, text, icon));
     ShowSystemMessageBox(caption, text, icon, captured);
   }
 };

@@ -1,7 +1,10 @@
 // The TBP_ exports: thin C entry points onto the process-wide PluginCore.
 // No exception crosses this boundary; every export that can fail catches
 // inside the core.
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/dns_resolver.h"
@@ -9,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/registry.h"
+#include "platform/report_file.h"
 #include "platform/threads.h"
 #include "plugin/plugin_core.h"
 #include "plugin/settings.h"
@@ -19,6 +23,15 @@ namespace trellisk {
 namespace {
 
 constexpr const char* kMacroList = "SPAMFILTERVERSION\nSPAMFILTERSTATISTIC";
+constexpr uint32_t kStoreLockWaitMs = 30000;
+
+// How long start-up waits for stores another instance holds: 30 s, or the
+// seconds that TRELLISK_STORE_LOCK_WAIT names (for tests).
+uint32_t StoreLockWaitMs() {
+  const std::optional<std::string> seconds = platform::EnvironmentVariable("TRELLISK_STORE_LOCK_WAIT");
+  if (!seconds || seconds->empty()) return kStoreLockWaitMs;
+  return static_cast<uint32_t>(std::strtoul(seconds->c_str(), nullptr, 10) * 1000);
+}
 
 // The plug-in's process-wide state: the system registry and the core, made
 // on the first call into the library and kept until it is unloaded.
@@ -28,10 +41,10 @@ class ProcessPlugin {
       : registry_(platform::OpenSystemRegistry([this](const std::string& problem) {
           if (core_) core_->ReportPlatformProblem(problem);
         })),
-        core_(std::make_unique<PluginCore>(CoreServices{*registry_, platform::DefaultFileSystem(),
-                                                        platform::SystemMessageBoxes(), platform::OwnModulePath(),
-                                                        platform::SleepMilliseconds, platform::StartResolver,
-                                                        platform::CalendarTimeSeconds})) {}
+        core_(std::make_unique<PluginCore>(CoreServices{
+            *registry_, platform::DefaultFileSystem(), platform::SystemMessageBoxes(), platform::OwnModulePath(),
+            platform::SleepMilliseconds, platform::StartResolver, platform::CalendarTimeSeconds, StoreLockWaitMs(),
+            [](const std::string& line) { platform::AppendToReportFile("TRELLISK_HOST_REPORT", line); }})) {}
 
   PluginCore& core() { return *core_; }
 

@@ -5,12 +5,14 @@
 #include "base/ascii.h"
 #include "base/exception_report.h"
 #include "base/path_text.h"
+#include "base/text_format.h"
 #include "platform/clock.h"
 #include "plugin/learning.h"
 #include "plugin/macro.h"
 #include "plugin/scoring_pipeline.h"
 #include "plugin/session.h"
 #include "plugin/settings.h"
+#include "plugin/store_lock.h"
 #include "plugin/training_warning.h"
 
 namespace trellisk {
@@ -56,13 +58,13 @@ void PluginCore::Initialize() {
                                           resourceModule_, services_.clock,
                                           std::string(DirectoryOf(services_.modulePath))};
     auto session = std::make_shared<Session>(sessionServices, services_.startResolver(), Settings{});
-    Settings settings;
-    session->settingsRegistry.Load(settings, session->counters);
-    session->ChangeSettings([&](Settings& current) { current = settings; });
+    Settings settings = LoadSettings(*session);
     resourceModule_ = &ownTexts_;
     log_.SetTexts(resourceModule_);
     log_.Open(settings.LogfilePath, false);
     WritePlatformProblems();
+    // What another instance saved while this one waited is read afresh.
+    if (LockStores(*session, settings.DatabasePath)) settings = LoadSettings(*session);
     session->database.Load();
     session->undo.Load();
     session->blackWhitelist.Load(kBothLists);
@@ -70,6 +72,35 @@ void PluginCore::Initialize() {
     if (settings.RuleFilterActive()) session->regExpFilter.Load();
     session_ = std::move(session);
   });
+}
+
+Settings PluginCore::LoadSettings(Session& session) {
+  Settings settings;
+  session.settingsRegistry.Load(settings, session.counters);
+  session.ChangeSettings([&](Settings& current) { current = settings; });
+  return settings;
+}
+
+bool PluginCore::LockStores(Session& session, const std::string& databasePath) {
+  const std::string lockPath = StoreLockPath(databasePath);
+  const std::string where = DirectoryOf(lockPath).empty() ? "." : std::string(DirectoryOf(lockPath));
+  const auto announceWait = [&] {
+    const std::string seconds = std::to_string(services_.storeLockWaitMs / 1000);
+    log_.PlainLine(FormatText(texts().Load(kTextWaitingForStores), {where, seconds}));
+  };
+  StoreLockAttempt attempt =
+      trellisk::LockStores(lockPath, services_.storeLockWaitMs, services_.sleep, announceWait);
+  if (attempt.lock) {
+    session.storeLock = std::move(attempt.lock);
+    return attempt.waited;
+  }
+  session.readOnly = true;
+  const std::string line = attempt.error.empty()
+                               ? FormatText(texts().Load(kTextStoresInUse), {where})
+                               : FormatText(texts().Load(kTextStoresNotLocked), {where, attempt.error});
+  log_.PlainLine(line);
+  NotifyHost(line);
+  return false;
 }
 
 void PluginCore::Finalize() {
@@ -80,14 +111,25 @@ void PluginCore::Finalize() {
     WaitForLearners();
     const uint32_t saveDelay = session->CurrentSettings()->SaveDelay;
     if (saveDelay != 0) services_.sleep(saveDelay * 1000);
-    CompressStoresWhenDue(*session);
-    SaveStores(*session);
-    const std::shared_ptr<const Settings> settings = session->CurrentSettings();
-    session->settingsRegistry.Save(*settings, session->counters);
-    log_.CutToSize(settings->MaxSizeOfLogfile);
+    // A read-only instance leaves the files to the one that holds them.
+    if (!session->readOnly) {
+      CompressStoresWhenDue(*session);
+      SaveStores(*session);
+      const std::shared_ptr<const Settings> settings = session->CurrentSettings();
+      if (!session->settingsRegistry.Save(*settings, session->counters)) {
+        log_.TextLine(kTextSettingsStoreFailed);
+        NotifyHost(texts().Load(kTextSettingsStoreFailed));
+      }
+      log_.CutToSize(settings->MaxSizeOfLogfile);
+    }
     log_.Close();
+    session->storeLock.reset();
     session_.store(nullptr);
   });
+}
+
+void PluginCore::NotifyHost(const std::string& line) {
+  if (services_.notifyHost) services_.notifyHost(line);
 }
 
 void PluginCore::WaitForLearners() {
@@ -106,10 +148,15 @@ void PluginCore::CompressStoresWhenDue(Session& session) {
 
 void PluginCore::SaveStores(Session& session) {
   session.regExpFilter.Close();
-  session.blackWhitelist.Close();
-  session.dnsBlacklist.Close();
-  session.undo.Save();
-  session.database.Close();
+  const std::pair<bool, TextId> results[] = {
+      {session.blackWhitelist.Close(), kTextListsStoreFailed},
+      {session.dnsBlacklist.Close(), kTextDnsCacheStoreFailed},
+      {session.undo.Save() || session.CurrentSettings()->UndodataPath.empty(), kTextUndoDatabaseStoreFailed},
+      {session.database.Close(), kTextWordDatabaseStoreFailed},
+  };
+  for (const auto& [saved, failure] : results) {
+    if (!saved) NotifyHost(texts().Load(failure));
+  }
 }
 
 int PluginCore::Setup() {
@@ -135,7 +182,7 @@ int PluginCore::GetSpamScore(MessageHandle message, PropertyReader reader) {
 int PluginCore::FeedSpam(MessageHandle message, int isSpam, PropertyReader reader) {
   GuardedCall(log_, "DODozev::TBP_FeedSpam", [&] {
     const std::shared_ptr<Session> session = session_.load();
-    if (!session || shutdownRequested_) return;
+    if (!session || shutdownRequested_ || session->readOnly) return;
     feedActivity_ = true;
     const uint32_t limit = std::max<uint32_t>(session->CurrentSettings()->MaxThreadCount, 1);
     while (!learners_.TryReserve(limit)) {

@@ -32,6 +32,7 @@
 namespace trellisk {
 
 struct Session;
+struct Settings;
 
 // What the core takes from its surroundings; tests replace any of it.
 struct CoreServices {
@@ -47,7 +48,13 @@ struct CoreServices {
   // the system's resolver when empty.
   std::function<std::unique_ptr<platform::DnsResolver>()> startResolver;
   // Calendar time in seconds since 1970; the system's clock when empty.
-  std::function<uint32_t()> clock;
+  std::function<uint32_t()> clock = {};
+  // How long start-up waits for the stores that another instance holds
+  // before this one runs read-only.
+  uint32_t storeLockWaitMs = 30000;
+  // Told, one line each, what the host should know besides the log: that
+  // the stores are read-only, that a store could not be saved.
+  std::function<void(const std::string& line)> notifyHost = {};
 };
 
 class PluginCore {
@@ -89,6 +96,10 @@ class PluginCore {
   const TextSource& texts() const { return *resourceModule_.load(); }
 
  private:
+  Settings LoadSettings(Session& session);
+  // True when this instance had to wait for another one's stores.
+  bool LockStores(Session& session, const std::string& databasePath);
+  void NotifyHost(const std::string& line);
   void WaitForLearners();
   void CompressStoresWhenDue(Session& session);
   void SaveStores(Session& session);

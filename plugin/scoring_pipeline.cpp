@@ -193,6 +193,7 @@ class Scoring {
   }
 
   std::optional<bool> AutomaticLearning() const {
+    if (s_.readOnly) return std::nullopt;
     const uint32_t mode = settings_.AutoLearning;
     const bool spamAllowed = mode == 1 || mode == 3;
     const bool hamAllowed = mode == 2 || mode == 3;

@@ -23,6 +23,7 @@
 #include "dnsbl/dns_blacklist.h"
 #include "lists/black_whitelist.h"
 #include "platform/dns_resolver.h"
+#include "platform/file_lock.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "plugin/detection_counters.h"
@@ -84,6 +85,12 @@ struct Session {
   SenderLists* lists = &blackWhitelist;
   RuleFilter* ruleFilter = &regExpFilter;
   DnsBlacklistCheck* dns = &dnsBlacklist;
+
+  // The lock on the stores' directory (store_lock.h), held to shutdown.
+  std::unique_ptr<platform::FileLock> storeLock;
+  // Another instance holds the stores: score with what was loaded, learn
+  // and save nothing. Set before the session serves any call.
+  bool readOnly = false;
 
  private:
   void HandOutOptions(const Settings& settings);

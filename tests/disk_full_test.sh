@@ -2,10 +2,10 @@
 # A full disk at shutdown: the data directory is a 1 MB tmpfs, filled almost
 # to the brim after a first small training; then a run trains a few thousand
 # generated messages, whose word database cannot be saved there. The files of
-# the first run must stay byte for byte as they were, and the log (kept on
-# another disk) must not claim that they were saved, and name the lists that
-# failed. A run after space is
-# freed again saves everything.
+# the first run must stay byte for byte as they were, the log (kept on
+# another disk) must not claim that they were saved and must name every
+# store that failed, and the host must say so and exit non-zero. A run after
+# space is freed again saves everything.
 #
 # Needs root and a kernel that lets it mount tmpfs; otherwise the test is
 # skipped (exit code 77).
@@ -58,13 +58,18 @@ awk 'BEGIN {
   }
 }' >"$WORK/bulk.mbox"
 : >"$LOG"
-host train --spam "$WORK/bulk.mbox" >"$WORK/train-output" 2>&1 || fail "the run on a full disk: $(cat "$WORK/train-output")"
+if host train --spam "$WORK/bulk.mbox" >"$WORK/train-output" 2>&1; then
+  fail "the run on a full disk reports success"
+fi
+for store in "Word Database" "Undo Database"; do
+  grep -q "trellisk-host: Storing of the $store failed!" "$WORK/train-output" ||
+    fail "the host does not say that the $store was not saved: $(cat "$WORK/train-output")"
+  grep -a -q "Storing of the $store failed!" "$LOG" || fail "the log does not say that the $store was not saved"
+done
 
 for store in "${stores[@]}"; do
   cmp -s "$DATA/$store" "$WORK/before/$store" || fail "$store changed on the full disk"
 done
-# The word and undo databases report a failed save only by not logging that
-# they were saved; the lists name their failure.
 for saved in "Word Database saved..." "Undo Database saved..." "Blacklist saved..."; do
   ! grep -a -q "$saved" "$LOG" || fail "the log claims \"$saved\" on the full disk"
 done
