@@ -1,6 +1,7 @@
 #include "host/host_environment.h"
 
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <fstream>
@@ -122,7 +123,8 @@ bool ParseTextSetting(const std::string& text, PluginSetting& setting) {
 }
 
 bool HostEnvironment::WritePluginSettings(const std::vector<PluginSetting>& settings, std::string& error) {
-  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
+  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry(
+      [](const std::string& problem) { std::fprintf(stderr, "trellisk-host: %s\n", problem.c_str()); });
   // With the statistics key in place the plug-in reads its settings as
   // left by an earlier run.
   const bool keys = registry->Create(platform::RegistryHive::LocalMachine, kPluginStatisticsKey) != nullptr;

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "base/exception_report.h"
+#include "base/text_format.h"
 #include "base/text_line_end.h"
 #include "lists/list_file_format.h"
+#include "platform/limited_file.h"
 #include "platform/line_reader.h"
 #include "store/safe_file_replace.h"
 
@@ -18,6 +20,8 @@ using Lock = std::lock_guard<platform::RecursiveMutex>;
 constexpr uint32_t kTableGrowStep = 1000;
 constexpr uint32_t kTablePoolStep = 100000;
 constexpr uint32_t kTableInitialSize = 1000;
+// A larger list file is read only this far.
+constexpr uint64_t kMaxListFileBytes = 16ull * 1024 * 1024;
 // Changes a snapshot carries beside its settled group before a full build:
 // the added entries are searched once more per check, and their group is
 // rebuilt with every change.
@@ -270,7 +274,14 @@ void CBlackWhitelist::LoadList(ListIndex list) {
     if (state.fileUnreadable) log_.TextLine(traits.loadFailed);
     return;
   }
-  ReadListFile(*file, list);
+  platform::LimitedFile limited(*file, kMaxListFileBytes);
+  ReadListFile(limited, list);
+  if (limited.exceeded()) {
+    // What lies past the limit would be lost by the next save.
+    state.fileUnreadable = true;
+    const std::string megabytes = std::to_string(kMaxListFileBytes / (1024 * 1024));
+    log_.PlainLine(FormatText(log_.LoadText(kTextStoreFileTooLarge), {path, megabytes}));
+  }
   StatusLine(traits.loaded);
   if (state.count == 0) StatusLine(traits.empty);
 }

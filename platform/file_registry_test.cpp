@@ -166,6 +166,15 @@ TEST_F(FileRegistryTest, AnUnchangedValueIsNotWrittenAgain) {
   EXPECT_NE(before.st_ino, after.st_ino);
 }
 
+TEST_F(FileRegistryTest, AHiveThatIsNoRegularFileIsNeverRead) {
+  fs::create_directories(directory_.path());
+  ASSERT_EQ(::mkfifo(HivePath().c_str(), 0600), 0);
+  const auto registry = MakeRegistry();
+  EXPECT_EQ(registry->Open(kHklm, kMainKey), nullptr) << "returns at once instead of waiting for a writer";
+  EXPECT_FALSE(Write(*registry, "A", RegistryValue::Dword(1)));
+  EXPECT_TRUE(fs::is_fifo(HivePath())) << "and is never replaced";
+}
+
 TEST_F(FileRegistryTest, ReadingNeverCreatesTheDirectory) {
   const std::string missing = directory_.File("not/there");
   FileRegistry registry(missing, nullptr);
@@ -221,6 +230,7 @@ struct DamagedHive {
   const char* behaviour;
   const char* text;
   const char* reason;
+  bool keyKept = false;  // its section line parsed, so Software\Trellisk is there
   friend void PrintTo(const DamagedHive& c, std::ostream* out) { *out << c.behaviour; }
 };
 
@@ -244,14 +254,37 @@ class FileRegistryDamage : public FileRegistryTest, public ::testing::WithParamI
   }
 };
 
-TEST_P(FileRegistryDamage, AReadSetsTheFileAsideAndSeesAnEmptyHive) {
+TEST_P(FileRegistryDamage, AReadSetsTheFileAsideAndKeepsWhatParsed) {
   WriteHive(GetParam().text);
   const auto registry = MakeRegistry();
-  EXPECT_EQ(registry->Open(kHklm, "Software"), nullptr);
+  EXPECT_EQ(registry->Open(kHklm, kMainKey) != nullptr, GetParam().keyKept);
   ExpectSetAside();
-  EXPECT_FALSE(testing::FileExists(HivePath()));
-  EXPECT_EQ(registry->Open(kHklm, "Software"), nullptr);
+  EXPECT_TRUE(testing::FileExists(HivePath())) << "what parsed is the hive file at once";
+  EXPECT_EQ(MakeRegistry()->Open(kHklm, kMainKey) != nullptr, GetParam().keyKept);
   EXPECT_EQ(problems_.size(), 1u);
+}
+
+TEST_F(FileRegistryTest, OneDamagedLineCostsOnlyItsOwnValue) {
+  WriteHive("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Trellisk]\n\"A\"=dword:00000001\n\"B\"=hex:zz\n"
+            "\"C\"=dword:00000003\n");
+  const auto registry = MakeRegistry();
+  EXPECT_EQ(Read(*registry, "A"), RegistryValue::Dword(1));
+  EXPECT_EQ(Read(*registry, "B"), std::nullopt);
+  EXPECT_EQ(Read(*registry, "C"), RegistryValue::Dword(3));
+  ASSERT_EQ(problems_.size(), 1u);
+  EXPECT_NE(problems_[0].find("(1 line skipped)"), std::string::npos) << problems_[0];
+}
+
+TEST_F(FileRegistryTest, KeysNestedTooDeeplyAreDropped) {
+  std::string path = "HKEY_LOCAL_MACHINE\\Software\\Trellisk";
+  for (int i = 0; i < 100; ++i) path += "\\k";
+  WriteHive("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Trellisk]\n\"A\"=dword:00000001\n[" + path +
+            "]\n\"Deep\"=dword:00000002\n");
+  const auto registry = MakeRegistry();
+  EXPECT_EQ(Read(*registry, "A"), RegistryValue::Dword(1));
+  ASSERT_EQ(problems_.size(), 1u);
+  EXPECT_NE(problems_[0].find("nested deeper than 64 levels"), std::string::npos) << problems_[0];
+  EXPECT_EQ(HiveText().find("\\k\\k"), std::string::npos) << "the deep key is not written back";
 }
 
 TEST_P(FileRegistryDamage, TheNextWriteStartsAFreshValidHive) {
@@ -271,12 +304,12 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedHive{"EmptyFile", "", "does not start with REGEDIT4"},
         DamagedHive{"UnterminatedSection", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\n", "line 3: unterminated section"},
         DamagedHive{"BadHex", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Trellisk]\n\"A\"=hex:01,zz\n",
-                    "line 3: malformed hex byte"},
+                    "line 3: malformed hex byte", true},
         DamagedHive{"TruncatedInAText", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Trellisk]\n\"DatabasePath\"=\"C:\\\\Ma",
-                    "line 3: unterminated quoted text"},
+                    "line 3: unterminated quoted text", true},
         DamagedHive{"TruncatedInAHexList",
                     "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Trellisk]\n\"A\"=hex:01,02,\\\n  03,04",
-                    "line 3: hex list cut off at the end of the file"}),
+                    "line 3: hex list cut off at the end of the file", true}),
     [](const auto& info) { return std::string(info.param.behaviour); });
 
 TEST_F(FileRegistryTest, DamageFoundTwiceInOneSecondKeepsBothCopies) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,7 +44,8 @@ class WritableFile {
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
-  // Null when the file cannot be opened.
+  // Null when the file cannot be opened, or is no regular file: a FIFO, a
+  // device or a directory is never read, and opening one never blocks.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
   // Creates or truncates; null when the file cannot be opened.
   virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) = 0;
@@ -55,6 +57,9 @@ class FileSystem {
   // so there is never a moment without a file named `to`.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // A text that names the file itself, whatever path leads to it (device
+  // and inode; volume and file index); nothing when it cannot be found.
+  virtual std::optional<std::string> Identity(const std::string& path) = 0;
 };
 
 // The real file system of this machine; lives for the whole process.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -60,9 +61,22 @@ class PosixWritableFile final : public WritableFile {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  // Opened without blocking (a FIFO would wait for a writer) and checked
+  // before the first read.
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return nullptr;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) return nullptr;
+    struct stat info;
+    if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(descriptor);
+      return nullptr;
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(descriptor, "rb");
+    if (!file) {
+      ::close(descriptor);
+      return nullptr;
+    }
     return std::make_unique<PosixReadableFile>(file);
   }
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
@@ -84,6 +98,11 @@ class PosixFileSystem final : public FileSystem {
   bool Exists(const std::string& path) override {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
+  }
+  std::optional<std::string> Identity(const std::string& path) override {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
   }
 
  private:

@@ -5,6 +5,8 @@
 // replaces the target in one step.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/file_system.h"
 
 namespace trellisk::platform {
@@ -93,6 +95,11 @@ class Win32FileSystem final : public FileSystem {
     const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
+    // Only a file on a disk: no console, pipe or other device.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      CloseHandle(file);
+      return nullptr;
+    }
     return std::make_unique<Win32ReadableFile>(file);
   }
   std::unique_ptr<WritableFile> OpenForWriting(const std::string& path) override {
@@ -114,6 +121,17 @@ class Win32FileSystem final : public FileSystem {
   }
   bool Exists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  std::optional<std::string> Identity(const std::string& path) override {
+    const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return std::to_string(info.dwVolumeSerialNumber) + ":" + std::to_string(info.nFileIndexHigh) + ":" +
+           std::to_string(info.nFileIndexLow);
   }
 };
 

@@ -22,10 +22,12 @@
 // because a later file could reuse the inode with the same size within one
 // tick of the file system's clock.
 //
-// A file that does not parse is renamed aside under the lock, reported once
-// through the problem sink, and the hive counts as empty. When it cannot be
-// moved it is left alone: reads see an empty hive and changes fail, so the
-// damaged file is never overwritten. Failed writes are reported too, once
+// A file with damaged lines is renamed aside under the lock, reported once
+// through the problem sink, and every value that parsed becomes the hive
+// (written anew at once). When it cannot be moved it is left alone: reads
+// see the values that parsed and changes fail, so the damaged file is never
+// overwritten. A file that is no regular file, or larger than 16 MB, is not
+// read: the hive is unreadable. Failed writes are reported too, once
 // until a write succeeds again.
 //
 // Thread-safe (one mutex; problems are reported after it is released).
@@ -38,6 +40,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/regedit_format.h"
 #include "platform/registry.h"
 #include "platform/registry_tree.h"
 
@@ -79,11 +82,11 @@ class HiveFile {
   LoadOutcome Load(bool underFileLock);
   LoadOutcome LoadFromDisk(bool underFileLock);
   bool CacheIsCurrent(const FileIdentity& identity) const;
-  void UseEmptyHive(std::optional<FileIdentity> identity, int64_t readNs, bool damaged);
-  LoadOutcome HandleDamage(const FileIdentity& identity, int64_t readNs, const std::string& reason,
+  void UseHive(RegistryTree tree, std::optional<FileIdentity> identity, int64_t readNs, bool damaged);
+  LoadOutcome HandleDamage(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed,
                            bool underFileLock);
-  LoadOutcome SetAside(const FileIdentity& identity, int64_t readNs, const std::string& reason);
-  LoadOutcome KeepDamaged(const FileIdentity& identity, int64_t readNs, const std::string& reason,
+  LoadOutcome SetAside(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed);
+  LoadOutcome KeepDamaged(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed,
                           const std::string& whyKept);
   bool ReplaceFile(std::string& error);
   void ReportWriteFailure(const std::string& error);

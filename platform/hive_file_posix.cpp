@@ -21,6 +21,8 @@ constexpr int64_t kRacyModificationNs = 2'000'000'000;
 constexpr int64_t kNsPerSecond = 1'000'000'000;
 constexpr mode_t kDirectoryMode = 0700;
 constexpr mode_t kFileMode = 0666;  // narrowed by the umask
+// A larger hive file is not read: no settings hive grows that far.
+constexpr off_t kMaxHiveFileBytes = 16 * 1024 * 1024;
 
 int64_t NowNs() {
   timespec now{};
@@ -170,7 +172,7 @@ HiveFile::LoadOutcome HiveFile::Load(bool underFileLock) {
       readError_ = "cannot read " + path_ + ": " + ErrorText(errno);
       return LoadOutcome::kUnreadable;
     }
-    UseEmptyHive(std::nullopt, NowNs(), false);
+    UseHive(RegistryTree(), std::nullopt, NowNs(), false);
     return LoadOutcome::kLoaded;
   }
   // A damaged file kept in place is tried again under the lock: moving it
@@ -183,10 +185,11 @@ HiveFile::LoadOutcome HiveFile::Load(bool underFileLock) {
 
 HiveFile::LoadOutcome HiveFile::LoadFromDisk(bool underFileLock) {
   const int64_t readNs = NowNs();
-  const int descriptor = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a FIFO in the hive's place must not stop the plug-in.
+  const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) {
     if (errno == ENOENT) {
-      UseEmptyHive(std::nullopt, readNs, false);
+      UseHive(RegistryTree(), std::nullopt, readNs, false);
       return LoadOutcome::kLoaded;
     }
     readError_ = "cannot open " + path_ + ": " + ErrorText(errno);
@@ -194,15 +197,18 @@ HiveFile::LoadOutcome HiveFile::LoadFromDisk(bool underFileLock) {
   }
   struct stat info;
   std::string text;
-  const bool read = ::fstat(descriptor, &info) == 0 && ReadAll(descriptor, text);
+  const bool regular = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
+  const bool read = regular && info.st_size <= kMaxHiveFileBytes && ReadAll(descriptor, text);
   const int readErrno = errno;
   ::close(descriptor);
   if (!read) {
-    readError_ = "cannot read " + path_ + ": " + ErrorText(readErrno);
+    readError_ = !regular                         ? path_ + " is not a regular file"
+                 : info.st_size > kMaxHiveFileBytes ? path_ + " is larger than 16 MB"
+                                                  : "cannot read " + path_ + ": " + ErrorText(readErrno);
     return LoadOutcome::kUnreadable;
   }
   RegeditParseResult parsed = ParseRegedit(text, hive_);
-  if (!parsed.ok()) return HandleDamage(IdentityOf(info), readNs, parsed.error, underFileLock);
+  if (!parsed.ok()) return HandleDamage(IdentityOf(info), readNs, parsed, underFileLock);
   tree_ = std::move(parsed.tree);
   identity_ = IdentityOf(info);
   readNs_ = readNs;
@@ -217,8 +223,8 @@ bool HiveFile::CacheIsCurrent(const FileIdentity& identity) const {
   return cacheValid_ && identity_ == identity && identity.modifiedNs + kRacyModificationNs < readNs_;
 }
 
-void HiveFile::UseEmptyHive(std::optional<FileIdentity> identity, int64_t readNs, bool damaged) {
-  tree_ = RegistryTree();
+void HiveFile::UseHive(RegistryTree tree, std::optional<FileIdentity> identity, int64_t readNs, bool damaged) {
+  tree_ = std::move(tree);
   identity_ = identity;
   readNs_ = readNs;
   damaged_ = damaged;
@@ -227,33 +233,39 @@ void HiveFile::UseEmptyHive(std::optional<FileIdentity> identity, int64_t readNs
 
 // Damage is only acted on under the lock, where no other writer can have
 // replaced the file meanwhile: so a reader never moves a good file aside.
-HiveFile::LoadOutcome HiveFile::HandleDamage(const FileIdentity& identity, int64_t readNs, const std::string& reason,
+HiveFile::LoadOutcome HiveFile::HandleDamage(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed,
                                              bool underFileLock) {
-  if (underFileLock) return SetAside(identity, readNs, reason);
+  if (underFileLock) return SetAside(identity, readNs, parsed);
   std::string error;
   const std::unique_ptr<FileLock> fileLock = FileLock::Acquire(lockPath_, error);
-  if (!fileLock) return KeepDamaged(identity, readNs, reason, error);
+  if (!fileLock) return KeepDamaged(identity, readNs, parsed, error);
   return LoadFromDisk(true);
 }
 
-HiveFile::LoadOutcome HiveFile::SetAside(const FileIdentity& identity, int64_t readNs, const std::string& reason) {
+// The damaged file is kept under another name, and what could be read of it
+// becomes the hive file at once, so other readers find its values too.
+HiveFile::LoadOutcome HiveFile::SetAside(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed) {
   const std::string target = FreeCorruptName(path_);
   if (::rename(path_.c_str(), target.c_str()) != 0) {
-    return KeepDamaged(identity, readNs, reason, "cannot be moved to " + target + ": " + ErrorText(errno));
+    return KeepDamaged(identity, readNs, parsed, "cannot be moved to " + target + ": " + ErrorText(errno));
   }
   SyncDirectory(directory_);
-  Report("Registry hive file " + path_ + " is damaged (" + reason + "); moved it to " + target +
-         " and started an empty hive.");
-  UseEmptyHive(std::nullopt, NowNs(), false);
+  UseHive(std::move(parsed.tree), std::nullopt, NowNs(), false);
+  std::string error;
+  const bool rewritten = ReplaceFile(error);
+  Report("Registry hive file " + path_ + " is damaged (" + parsed.error + "); moved it to " + target +
+         " and kept every value of it that could be read (" + std::to_string(parsed.skippedLines) +
+         (parsed.skippedLines == 1 ? " line" : " lines") + " skipped)" +
+         (rewritten ? "." : "; the hive could not be written anew: " + error));
   return LoadOutcome::kLoaded;
 }
 
-HiveFile::LoadOutcome HiveFile::KeepDamaged(const FileIdentity& identity, int64_t readNs, const std::string& reason,
+HiveFile::LoadOutcome HiveFile::KeepDamaged(const FileIdentity& identity, int64_t readNs, RegeditParseResult& parsed,
                                             const std::string& whyKept) {
-  UseEmptyHive(identity, readNs, true);
+  UseHive(std::move(parsed.tree), identity, readNs, true);
   if (reportedDamage_ != identity) {
-    Report("Registry hive file " + path_ + " is damaged (" + reason + ") and was left as it is (" + whyKept +
-           "); the hive counts as empty and cannot be changed.");
+    Report("Registry hive file " + path_ + " is damaged (" + parsed.error + ") and was left as it is (" + whyKept +
+           "); its values that could be read are used, and the hive cannot be changed.");
     reportedDamage_ = identity;
   }
   return LoadOutcome::kDamaged;

@@ -78,6 +78,11 @@ bool MemoryFileSystem::Exists(const std::string& path) {
   return files_.count(path) != 0;
 }
 
+std::optional<std::string> MemoryFileSystem::Identity(const std::string& path) {
+  if (!Exists(path)) return std::nullopt;
+  return path;
+}
+
 void MemoryFileSystem::SetFile(const std::string& path, std::string bytes) {
   std::lock_guard lock(mutex_);
   files_[path] = std::move(bytes);

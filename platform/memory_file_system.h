@@ -39,6 +39,8 @@ class MemoryFileSystem final : public FileSystem {
   bool Remove(const std::string& path) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;
+  // The path itself: files in memory have no other names.
+  std::optional<std::string> Identity(const std::string& path) override;
 
   void SetFile(const std::string& path, std::string bytes);
   // The file's bytes; nullopt when there is no such file.

@@ -152,28 +152,29 @@ class Parser {
  public:
   explicit Parser(RegistryHive hive) : hiveName_(RegistryHiveName(hive)) {}
 
-  RegistryTree Parse(std::string_view text) {
+  RegeditParseResult Parse(std::string_view text) {
     LineSource lines(text);
-    ReadSignature(lines);
+    RegeditParseResult result;
     std::string_view line;
+    if (!lines.Next(line) || TrimRight(line) != kRegeditSignature) {
+      Skip(result, 1, ParseFailure{"the file does not start with " + std::string(kRegeditSignature)});
+    }
     while (lines.Next(line)) {
       const size_t number = lines.number();
       try {
         ReadLine(line, lines);
-      } catch (ParseFailure& failure) {
-        failure.reason = "line " + std::to_string(number) + ": " + failure.reason;
-        throw;
+      } catch (const ParseFailure& failure) {
+        Skip(result, number, failure);
       }
     }
-    return std::move(tree_);
+    result.tree = std::move(tree_);
+    return result;
   }
 
  private:
-  static void ReadSignature(LineSource& lines) {
-    std::string_view first;
-    if (!lines.Next(first) || TrimRight(first) != kRegeditSignature) {
-      throw ParseFailure{"line 1: the file does not start with " + std::string(kRegeditSignature)};
-    }
+  static void Skip(RegeditParseResult& result, size_t number, const ParseFailure& failure) {
+    if (result.error.empty()) result.error = "line " + std::to_string(number) + ": " + failure.reason;
+    ++result.skippedLines;
   }
 
   void ReadLine(std::string_view line, LineSource& lines) {
@@ -187,7 +188,9 @@ class Parser {
     throw ParseFailure{"neither a section, a value nor a comment"};
   }
 
+  // Until it has parsed, the values that follow belong to no key.
   void ReadSection(std::string_view line) {
+    current_ = nullptr;
     if (line.size() < 2 || line.back() != ']') throw ParseFailure{"unterminated section"};
     const std::string_view path = line.substr(1, line.size() - 2);
     const ParseFailure outside{"section outside " + std::string(hiveName_)};
@@ -199,6 +202,7 @@ class Parser {
     }
     const auto names = SplitRegistryPath(keyPath);
     if (!names) throw ParseFailure{"malformed key path"};
+    if (names->size() > kMaxRegeditKeyDepth) throw ParseFailure{"a key nested deeper than 64 levels"};
     current_ = &tree_.Create(*names);
   }
 
@@ -224,7 +228,9 @@ class Parser {
     }
     line = TrimLeft(line);
     if (line.empty() || line.front() != '=') throw ParseFailure{"missing \"=\" after the value name"};
-    current_->SetValue(name, ReadValueData(TrimLeft(line.substr(1)), lineEnded));
+    RegistryValue value = ReadValueData(TrimLeft(line.substr(1)), lineEnded);
+    if (value.data.size() > kMaxRegeditValueBytes) throw ParseFailure{"a value larger than 1 MB"};
+    current_->SetValue(name, std::move(value));
   }
 
   std::string_view hiveName_;
@@ -317,16 +323,7 @@ std::string_view RegistryHiveName(RegistryHive hive) {
   return hive == RegistryHive::LocalMachine ? kLocalMachineHiveName : kCurrentUserHiveName;
 }
 
-RegeditParseResult ParseRegedit(std::string_view text, RegistryHive hive) {
-  RegeditParseResult result;
-  try {
-    result.tree = Parser(hive).Parse(text);
-  } catch (const ParseFailure& failure) {
-    result.tree = RegistryTree();
-    result.error = failure.reason;
-  }
-  return result;
-}
+RegeditParseResult ParseRegedit(std::string_view text, RegistryHive hive) { return Parser(hive).Parse(text); }
 
 std::string SerializeRegedit(const RegistryTree& tree, RegistryHive hive) {
   std::string out(kRegeditSignature);

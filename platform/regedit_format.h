@@ -14,9 +14,12 @@
 //   "Other"=hex(b):00,01          any other type, its number in hex
 //
 // Reading accepts LF and CR LF line ends, blank lines, ";" comments and
-// continuation lines, and rejects everything else as damage, including a
+// continuation lines, and counts everything else as damage, including a
 // hex list on the last line without its line end (a file cut off between
-// two bytes would otherwise read as a shorter value). Writing is
+// two bytes would otherwise read as a shorter value), a key nested deeper
+// than kMaxRegeditKeyDepth and a value larger than kMaxRegeditValueBytes.
+// A damaged line is skipped and the rest is read: a damaged section line
+// skips the values that follow it up to the next section. Writing is
 // canonical: LF line ends, keys in RegistryTree order (every key but a
 // value-less root gets a section), values in their stored order, a text
 // value in quotes only when quoting carries it byte for byte (else hex(1)),
@@ -40,14 +43,19 @@ inline constexpr std::string_view kLocalMachineHiveName = "HKEY_LOCAL_MACHINE";
 inline constexpr std::string_view kCurrentUserHiveName = "HKEY_CURRENT_USER";
 // Hex lists are wrapped so that no line of them is longer than this.
 inline constexpr size_t kRegeditLineWidth = 80;
+inline constexpr size_t kMaxRegeditKeyDepth = 64;
+inline constexpr size_t kMaxRegeditValueBytes = 1024 * 1024;
 
 std::string_view RegistryHiveName(RegistryHive hive);
 
 struct RegeditParseResult {
+  // Every key and value that parsed.
   RegistryTree tree;
-  // Empty when the text parsed; else why not, naming the line ("line 7:
-  // malformed hex byte"), as one line of text.
+  // Empty when the whole text parsed; else why its first damaged line did
+  // not, naming the line ("line 7: malformed hex byte").
   std::string error;
+  // How many lines were skipped as damaged.
+  size_t skippedLines = 0;
 
   bool ok() const { return error.empty(); }
 };

@@ -8,6 +8,7 @@
 #include "base/log.h"
 #include "base/number_text.h"
 #include "base/stopwatch.h"
+#include "base/text_format.h"
 #include "base/text_line_end.h"
 #include "rules/header_fields.h"
 #include "rules/rule_chain.h"
@@ -58,9 +59,10 @@ bool CRegExpFilter::Load() {
 // meanwhile still meet rules.
 bool CRegExpFilter::ReadAndInstall() {
   const RuleFilterOptions options = Options();
-  const std::optional<std::string> text = ReadRuleText(files_, options.path);
-  if (!text) return false;
-  Install(std::make_shared<const RuleSet>(ParseRules(*text)));
+  const std::optional<RuleText> rules = ReadRuleText(files_, options.path);
+  if (!rules) return false;
+  ReportReadProblems(options.path, *rules);
+  Install(std::make_shared<const RuleSet>(ParseRules(rules->text)));
   if (options.verbose) log_.TextLine(kTextRegExpFilterLoaded);
   return true;
 }
@@ -106,6 +108,16 @@ void CRegExpFilter::Evaluate(const RuleFilterInput& input, const RuleSet& rules,
   }
 }
 
+void CRegExpFilter::ReportReadProblems(const std::string& path, const RuleText& rules) {
+  const std::string megabytes = std::to_string(kMaxRuleFileBytes / (1024 * 1024));
+  for (const std::string& cut : rules.cutFiles) {
+    log_.PlainLine(FormatText(log_.LoadText(kTextFileReadCut), {cut, megabytes}));
+  }
+  if (rules.includeLimitReached) {
+    log_.PlainLine(FormatText(log_.LoadText(kTextIncludeLimitReached), {path, std::to_string(kMaxIncludedFiles)}));
+  }
+}
+
 void CRegExpFilter::ReportGivenUp(const RuleSet& rules, size_t index) {
   if (!rules.FirstTimeGivenUp(index)) return;
   const FilterRule& rule = rules.rules()[index];
@@ -115,7 +127,10 @@ void CRegExpFilter::ReportGivenUp(const RuleSet& rules, size_t index) {
 
 std::optional<std::string> CRegExpFilter::Get() {
   return GuardedCall(log_, "CRegExpFilter::Get", std::optional<std::string>(),
-                     [&] { return ReadWholeFile(files_, Options().path); });
+                     [&] {
+                       bool cut = false;
+                       return ReadWholeFile(files_, Options().path, kMaxRuleFileBytes, cut);
+                     });
 }
 
 void CRegExpFilter::Save(const char* text) {

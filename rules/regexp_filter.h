@@ -29,6 +29,7 @@ namespace trellisk {
 
 class Log;
 struct RuleChain;
+struct RuleText;
 
 // What the rule filter takes from the settings (the owner fills every field).
 struct RuleFilterOptions {
@@ -68,6 +69,7 @@ class CRegExpFilter final : public RuleFilter {
   void Install(std::shared_ptr<const RuleSet> rules);
   bool ReadAndInstall();
   void Evaluate(const RuleFilterInput& input, const RuleSet& rules, RuleFilterResult& result, RuleChain& chain);
+  void ReportReadProblems(const std::string& path, const RuleText& rules);
   void ReportGivenUp(const RuleSet& rules, size_t index);
 
   Log& log_;

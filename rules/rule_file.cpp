@@ -10,6 +10,7 @@
 
 #include "base/ascii.h"
 #include "base/path_text.h"
+#include "platform/limited_file.h"
 #include "rules/text_lines.h"
 
 namespace trellisk {
@@ -128,37 +129,55 @@ std::string_view NumberPrefix(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std::string& path) {
+std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std::string& path, uint64_t maxBytes,
+                                         bool& cut) {
   const std::unique_ptr<platform::ReadableFile> file = files.OpenForReading(path);
+  cut = false;
   if (!file) return std::nullopt;
+  platform::LimitedFile limited(*file, maxBytes);
   std::string content;
   for (;;) {
     const size_t before = content.size();
     content.resize(before + kReadChunk);
-    const size_t read = file->Read(content.data() + before, kReadChunk);
+    const size_t read = limited.Read(content.data() + before, kReadChunk);
     content.resize(before + read);
-    if (read == 0) return content;
+    if (read == 0) break;
   }
+  cut = limited.exceeded();
+  return content;
 }
 
-std::optional<std::string> ReadRuleText(platform::FileSystem& files, const std::string& path) {
-  std::optional<std::string> text = ReadWholeFile(files, path);
-  if (!text) return std::nullopt;
+std::optional<RuleText> ReadRuleText(platform::FileSystem& files, const std::string& path) {
+  bool cut = false;
+  std::optional<std::string> main = ReadWholeFile(files, path, kMaxRuleFileBytes, cut);
+  if (!main) return std::nullopt;
+  RuleText rules{std::move(*main), {}, false};
+  if (cut) rules.cutFiles.push_back(path);
+  std::string& text = rules.text;
   const std::string directory(DirectoryOf(path));
-  std::set<std::string> read{path};
+  // A file is known by its identity, so "d/../filters.dat" is no new file.
+  std::set<std::string> read{files.Identity(path).value_or(path)};
   boost::smatch include;
   size_t from = 0;
-  while (boost::regex_search(text->cbegin() + static_cast<ptrdiff_t>(from), text->cend(), include, IncludeLine(),
+  while (boost::regex_search(text.cbegin() + static_cast<ptrdiff_t>(from), text.cend(), include, IncludeLine(),
                              from == 0 ? boost::match_default : boost::match_prev_avail)) {
     const std::string includedPath = directory + include[1].str();
-    from = static_cast<size_t>(include[1].second - text->cbegin());
-    if (include[1].length() == 0 || !read.insert(includedPath).second) continue;
-    if (const std::optional<std::string> included = ReadWholeFile(files, includedPath)) {
-      text->push_back('\n');
-      text->append(*included);
+    from = static_cast<size_t>(include[1].second - text.cbegin());
+    if (include[1].length() == 0) continue;
+    const std::optional<std::string> identity = files.Identity(includedPath);
+    if (!identity || read.count(*identity)) continue;
+    if (read.size() > kMaxIncludedFiles) {
+      rules.includeLimitReached = true;
+      break;
+    }
+    read.insert(*identity);
+    if (const std::optional<std::string> included = ReadWholeFile(files, includedPath, kMaxRuleFileBytes, cut)) {
+      if (cut) rules.cutFiles.push_back(includedPath);
+      text.push_back('\n');
+      text.append(*included);
     }
   }
-  return text;
+  return rules;
 }
 
 std::optional<FilterRule> ParseRuleLine(std::string_view line) {

@@ -14,6 +14,8 @@
 // Free functions; thread-safe as far as the FileSystem is.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,13 +26,29 @@
 
 namespace trellisk {
 
-// The whole content of one file; nullopt when it cannot be opened.
-std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std::string& path);
+// A file of the rule filter is read only this far.
+inline constexpr uint64_t kMaxRuleFileBytes = 16ull * 1024 * 1024;
+// A rule text includes at most this many files.
+inline constexpr size_t kMaxIncludedFiles = 256;
+
+// The content of one file, at most `maxBytes` of it; nullopt when it cannot
+// be opened. `cut` learns whether the file had more.
+std::optional<std::string> ReadWholeFile(platform::FileSystem& files, const std::string& path, uint64_t maxBytes,
+                                         bool& cut);
+
+struct RuleText {
+  std::string text;
+  // The files that were larger than kMaxRuleFileBytes, read that far.
+  std::vector<std::string> cutFiles;
+  // More than kMaxIncludedFiles were to be included; the rest were not.
+  bool includeLimitReached = false;
+};
 
 // The rule file at `path` with the text of every file it includes appended;
 // nullopt when the rule file itself cannot be opened. Included files that
-// cannot be opened are skipped.
-std::optional<std::string> ReadRuleText(platform::FileSystem& files, const std::string& path);
+// cannot be opened are skipped; each file is included once, however it is
+// named (the file system's identity of the file decides).
+std::optional<RuleText> ReadRuleText(platform::FileSystem& files, const std::string& path);
 
 // The rule a line holds; nullopt for comments, include lines and anything
 // that is not a rule. Compiles an expression rule's pattern.

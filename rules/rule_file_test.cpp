@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <boost/regex.hpp>
 
 #include <array>
@@ -239,7 +241,10 @@ TEST(ParseRules, SplitsAtEveryLineEnd) {
 class RuleTextTest : public ::testing::Test {
  protected:
   void Write(const std::string& name, const std::string& text) { WriteFileBytes(dir_.File(name), text); }
-  std::optional<std::string> Read() { return ReadRuleText(platform::DefaultFileSystem(), dir_.File("filters.dat")); }
+  std::optional<std::string> Read() {
+    const std::optional<RuleText> rules = ReadRuleText(platform::DefaultFileSystem(), dir_.File("filters.dat"));
+    return rules ? std::optional<std::string>(rules->text) : std::nullopt;
+  }
 
   testing::TempDirectory dir_;
 };
@@ -280,6 +285,27 @@ TEST_F(RuleTextTest, CyclesAndRepeatsReadEachFileOnce) {
             "\nB_INCLUDE_LIST one.dat\nB_INCLUDE_LIST filters.dat\nTWO");
 }
 
+TEST_F(RuleTextTest, AFileIncludedUnderAnotherNameIsStillReadOnce) {
+  std::string main;
+  for (int i = 0; i < 50; ++i) {
+    std::filesystem::create_directory(dir_.File("d" + std::to_string(i)));
+    main += "B_INCLUDE_LIST d" + std::to_string(i) + "/../filters.dat\n";
+  }
+  Write("filters.dat", main + "MAIN");
+  EXPECT_EQ(Read(), main + "MAIN");
+}
+
+TEST_F(RuleTextTest, IncludesStopAtTheLimit) {
+  const size_t files = kMaxIncludedFiles + 10;
+  for (size_t i = 0; i < files; ++i) Write(std::to_string(i) + ".dat", "B_INCLUDE_LIST " + std::to_string(i + 1) + ".dat");
+  Write("filters.dat", "B_INCLUDE_LIST 0.dat");
+  const std::optional<RuleText> rules = ReadRuleText(platform::DefaultFileSystem(), dir_.File("filters.dat"));
+  ASSERT_TRUE(rules);
+  EXPECT_TRUE(rules->includeLimitReached);
+  EXPECT_NE(rules->text.find("B_INCLUDE_LIST " + std::to_string(kMaxIncludedFiles) + ".dat"), std::string::npos);
+  EXPECT_EQ(rules->text.find("B_INCLUDE_LIST " + std::to_string(kMaxIncludedFiles + 1) + ".dat"), std::string::npos);
+}
+
 TEST_F(RuleTextTest, IncludeLineMustStartTheLineInCapitals) {
   Write("filters.dat", "  B_INCLUDE_LIST one.dat\nb_include_list one.dat\nX B_INCLUDE_LIST one.dat\nB_INCLUDE_LISTone.dat");
   Write("one.dat", "ONE");
@@ -303,7 +329,8 @@ TEST_F(RuleTextTest, IncludesComeFromTheRuleFilesDirectory) {
   WriteFileBytes(other.File("filters.dat"), "B_INCLUDE_LIST one.dat");
   WriteFileBytes(other.File("one.dat"), "OTHER");
   Write("one.dat", "HERE");
-  EXPECT_EQ(ReadRuleText(platform::DefaultFileSystem(), other.File("filters.dat")), "B_INCLUDE_LIST one.dat\nOTHER");
+  EXPECT_EQ(ReadRuleText(platform::DefaultFileSystem(), other.File("filters.dat"))->text,
+            "B_INCLUDE_LIST one.dat\nOTHER");
 }
 
 }  // namespace

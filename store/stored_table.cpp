@@ -1,38 +1,14 @@
 #include "store/stored_table.h"
 
-#include <algorithm>
-
 #include "base/ascii.h"
 #include "base/text_format.h"
+#include "platform/limited_file.h"
 #include "store/safe_file_replace.h"
 
 namespace trellisk {
 namespace {
 
 constexpr uint64_t kBytesPerMegabyte = 1024 * 1024;
-
-// Reads at most `limit` bytes of `file`, and tells whether it had more.
-class LimitedFile final : public platform::ReadableFile {
- public:
-  LimitedFile(platform::ReadableFile& file, uint64_t limit) : file_(file), left_(limit) {}
-
-  size_t Read(char* buffer, size_t capacity) override {
-    if (left_ == 0) {
-      char probe;
-      exceeded_ = exceeded_ || file_.Read(&probe, 1) != 0;
-      return 0;
-    }
-    const size_t count = file_.Read(buffer, static_cast<size_t>(std::min<uint64_t>(capacity, left_)));
-    left_ -= count;
-    return count;
-  }
-  bool exceeded() const { return exceeded_; }
-
- private:
-  platform::ReadableFile& file_;
-  uint64_t left_;
-  bool exceeded_ = false;
-};
 
 // Whether the file holds anything but blanks.
 bool HoldsData(platform::FileSystem& files, const std::string& path) {
@@ -86,7 +62,7 @@ StoredTable::LoadOutcome StoredTable::Load(const std::string& path, bool verbose
 }
 
 void StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read) {
-  LimitedFile limited(file, maxFileBytes_);
+  platform::LimitedFile limited(file, maxFileBytes_);
   DamageReport damage;
   read(limited, damage);
   if (limited.exceeded()) {

@@ -20,7 +20,7 @@ HOST=$1
 SAMPLES=$2
 shift 2
 CASES=("$@")
-[ ${#CASES[@]} -gt 0 ] || CASES=(damaged locked unsaved)
+[ ${#CASES[@]} -gt 0 ] || CASES=(damaged locked unsaved special includes hives)
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 unset TRELLISK_REGISTRY
@@ -104,6 +104,53 @@ case_unsaved() {
   fi
   grep -q "Storing of the Word Database failed" "$WORK/unsaved.out" || fail "the host says nothing: $(cat "$WORK/unsaved.out")"
   grep -a -q "Storing of the Word Database failed" "$data/trellisk.log" || fail "the log says nothing"
+}
+
+case_special() {
+  local data
+  data=$(fresh special)
+  mkfifo "$data/undo-fifo" "$data/black-fifo"
+  mkdir "$data/rules-dir"
+  local started=$SECONDS
+  host "$data" --setting Algorithm=5 --text-setting DatabasePath=/dev/zero --text-setting UndodataPath="$data/undo-fifo" \
+    --text-setting BlacklistPath="$data/black-fifo" --text-setting RegExpPath="$data/rules-dir" \
+    score "$SAMPLES/new" >"$WORK/special.out" 2>&1
+  local status=$?
+  [ $status -ne 124 ] || fail "the host hung on a special file"
+  [ $((SECONDS - started)) -lt 20 ] || fail "the run took $((SECONDS - started)) s"
+  grep -c "SPAM\|HAM" "$WORK/special.out" >/dev/null || fail "nothing was scored: $(cat "$WORK/special.out")"
+  [ -p "$data/undo-fifo" ] && [ -p "$data/black-fifo" ] || fail "a FIFO was replaced"
+  grep -a -q "Word Database file exists but cannot be read" "$data/trellisk.log" || fail "the log says nothing of /dev/zero"
+}
+
+case_includes() {
+  local data
+  data=$(fresh includes)
+  local rules=""
+  for i in $(seq 1 200); do
+    mkdir -p "$data/d$i"
+    rules+="B_INCLUDE_LIST d$i/../filters.dat"$'\n'
+  done
+  # A rule that fires on every message leaves one trace line per copy read.
+  printf '%sBODY: 0.01 "e" [every]\n' "$rules" >"$data/filters.dat"
+  local started=$SECONDS
+  host "$data" --setting Algorithm=5 score "$SAMPLES/new/ham-31.eml" >"$WORK/includes.out" 2>&1
+  [ $((SECONDS - started)) -lt 10 ] || fail "the self-including rule file took $((SECONDS - started)) s"
+  local copies
+  copies=$(grep -a -c "BODY every" "$data/trellisk.log")
+  [ "$copies" = 1 ] || fail "the rule was read $copies times"
+}
+
+case_hives() {
+  local data
+  data=$(fresh hives)
+  host "$data" --setting MinWordLength=5 --setting SpamScore=77 start >/dev/null
+  local hive="$data/registry/HKEY_LOCAL_MACHINE.reg"
+  sed -i 's/^"SpamScore"=dword:.*/"SpamScore"=dword:zz/' "$hive"
+  host "$data" start >"$WORK/hives.out" 2>&1
+  grep -q '^"MinWordLength"=dword:00000005' "$hive" || fail "a good value was lost with the damaged line"
+  ls "$hive".corrupt-* >/dev/null 2>&1 || fail "the damaged hive was not kept"
+  grep -q "1 line skipped" "$WORK/hives.out" || fail "the host does not say what was skipped: $(cat "$WORK/hives.out")"
 }
 
 for case in "${CASES[@]}"; do

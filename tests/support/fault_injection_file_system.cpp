@@ -69,4 +69,6 @@ bool FaultInjectionFileSystem::Replace(const std::string& from, const std::strin
 
 bool FaultInjectionFileSystem::Exists(const std::string& path) { return base_.Exists(path); }
 
+std::optional<std::string> FaultInjectionFileSystem::Identity(const std::string& path) { return base_.Identity(path); }
+
 }  // namespace trellisk::testing

@@ -38,6 +38,7 @@ class FaultInjectionFileSystem final : public platform::FileSystem {
   bool Remove(const std::string& path) override;
   bool Replace(const std::string& from, const std::string& to) override;
   bool Exists(const std::string& path) override;
+  std::optional<std::string> Identity(const std::string& path) override;
 
   // Counts one write operation; false when it is the one that must fail.
   bool NextWriteSucceeds();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,7 @@ class ThrowingFileSystem final : public platform::FileSystem {
   bool Remove(const std::string&) override { Throw(); }
   bool Replace(const std::string&, const std::string&) override { Throw(); }
   bool Exists(const std::string&) override { Throw(); }
+  std::optional<std::string> Identity(const std::string&) override { Throw(); }
 
  private:
   [[noreturn]] static void Throw() { throw std::runtime_error("file system failure"); }
