@@ -71,12 +71,28 @@ bool CBlackWhitelist::CheckBlackWhitelist(ListMatch& record, std::string_view te
     if (record.verdict == kWhitelisted) return true;
     const std::shared_ptr<const ListSnapshot> snapshot = CurrentSnapshot();
     if (snapshot->empty()) return true;
-    const ListEntry* invalid = snapshot->Check(record, text);
-    if (!invalid) return true;
+    SearchBudget budget = NewSearchBudget();
+    const ListSnapshot::CheckNotes notes = snapshot->Check(record, text, budget);
+    for (const ListEntry* entry : notes.outOfBudget) ReportOutOfBudget(*entry);
+    if (!notes.invalid) return true;
     record.expressionNoticeShown = true;
-    ShowExpressionNotice(*invalid);
+    ShowExpressionNotice(*notes.invalid);
     return false;
   });
+}
+
+SearchBudget CBlackWhitelist::NewSearchBudget() {
+  Lock lock(mutex_);
+  return SearchBudget(options_.expressionSearchBudget, options_.expressionCheckBudget);
+}
+
+// Once per entry and load: the entry may be costly on every message.
+void CBlackWhitelist::ReportOutOfBudget(const ListEntry& entry) {
+  {
+    Lock lock(mutex_);
+    if (!outOfBudgetReported_.insert(entry.text).second) return;
+  }
+  log_.PlainLine(FormatText(log_.LoadText(kTextListExpressionOutOfBudget), {entry.text}));
 }
 
 std::shared_ptr<const ListSnapshot> CBlackWhitelist::CurrentSnapshot() {
@@ -252,6 +268,7 @@ bool CBlackWhitelist::GetByIndex(uint32_t slot, std::string& text, ListEntryKind
 void CBlackWhitelist::Load(ListSelection which) {
   GuardedCall(log_, "CBlackWhitelist::Load", [&] {
     Lock lock(mutex_);
+    outOfBudgetReported_.clear();
     for (ListIndex list : {kBlackIndex, kWhiteIndex}) {
       if (which & TraitsOf(list).selection) LoadList(list);
     }

@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@
 #include "lists/list_entry_kind.h"
 #include "lists/list_selection.h"
 #include "lists/list_snapshot.h"
+#include "lists/search_budget.h"
 #include "lists/sender_lists.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -49,6 +51,10 @@ struct ListOptions {
   std::string whitelistPath;    // WhitelistPath
   uint32_t maxSizeOfLists = 0;  // MaxSizeOfLists: bytes kept of each file
   bool verbose = false;         // VerboseLogfile: status lines
+  // Characters one expression search, and all searches of one check, may
+  // read (search_budget.h).
+  uint64_t expressionSearchBudget = kExpressionSearchBudget;
+  uint64_t expressionCheckBudget = kExpressionCheckBudget;
 };
 
 class CBlackWhitelist final : public SenderLists {
@@ -139,6 +145,8 @@ class CBlackWhitelist final : public SenderLists {
   std::shared_ptr<const ListSnapshot> CurrentSnapshot();
   std::vector<ListEntry> AllEntries();
   void ShowExpressionNotice(const ListEntry& entry);
+  SearchBudget NewSearchBudget();
+  void ReportOutOfBudget(const ListEntry& entry);
   void StatusLine(TextId text);
 
   Log& log_;
@@ -160,6 +168,8 @@ class CBlackWhitelist final : public SenderLists {
   std::vector<uint32_t> removedSinceBuild_;
   bool needsFullBuild_ = true;
   uint32_t builtSlotCount_ = 0;
+  // Entries logged since the last load for running out of search budget.
+  std::set<std::string> outOfBudgetReported_;
 };
 
 }  // namespace trellisk

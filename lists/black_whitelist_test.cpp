@@ -458,6 +458,22 @@ TEST_F(BlackWhitelistFaultTest, TheUserMayReplaceAListWhoseFileCouldNotBeRead) {
   EXPECT_EQ(Black(), "TEXT: typed\n");
 }
 
+// A user's expression that backtracks for seconds on a long run of one
+// letter gives up within its budget and is logged once per load.
+TEST_F(BlackWhitelistTest, AnExpressionOutOfBudgetCountsAsNoMatchAndIsLoggedOnce) {
+  const std::string costly = "ll*" + std::string(80, 'l') + "spam";
+  WriteBlack("REGEXP: " + costly + "\n");
+  lists_.Load(kBothLists);
+  const std::string text = "From: offers@spam.example\n" + std::string(3000, 'l');
+  EXPECT_EQ(Check(text).verdict, kNoDecision);
+  EXPECT_EQ(Check(text).verdict, kNoDecision);
+  const std::string log = LogText();
+  const std::string line = "The list expression {" + costly + "} needed more work than one check allows";
+  const size_t first = log.find(line);
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find(line, first + 1), std::string::npos) << "once per load";
+}
+
 TEST_F(BlackWhitelistTest, ExceptionsAreReportedAndTurnIntoFailures) {
   testing::ThrowingFileSystem throwing;
   CBlackWhitelist lists(ListOptionsOf(settings_), log_, throwing, textSource_, messageBoxes_);

@@ -11,6 +11,8 @@
 #include <memory>
 #include <string_view>
 
+#include "lists/search_budget.h"
+
 namespace trellisk {
 
 class ListExpression {
@@ -18,10 +20,12 @@ class ListExpression {
   // Null when `pattern` is not a valid expression.
   static std::shared_ptr<const ListExpression> Compile(std::string_view pattern);
 
-  // Whether the expression matches somewhere in `text`. A search that the
-  // engine gives up (too complex, too deep) or that fails in any other way
-  // counts as no match.
-  bool Search(std::string_view text) const noexcept;
+  enum class Outcome { kMatch, kNoMatch, kOutOfBudget };
+  // Whether the expression matches somewhere in `text`, reading no more
+  // characters than the budget allows (and spending what it read). A search
+  // that the engine gives up (too complex, too deep) or that fails in any
+  // other way is no match; one that runs out of budget says so.
+  Outcome Search(std::string_view text, SearchBudget& budget) const noexcept;
 
   explicit ListExpression(boost::regex expression) : expression_(std::move(expression)) {}
 

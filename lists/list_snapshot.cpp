@@ -51,21 +51,30 @@ std::shared_ptr<const ListExpression> ListSnapshot::CompiledFor(const std::strin
 // first invalid expression still to be reported), whichever comes first;
 // black matches matter only when no white one comes before the end, and then
 // only the last of them.
-const ListEntry* ListSnapshot::Check(ListMatch& record, std::string_view text) const {
+ListSnapshot::CheckNotes ListSnapshot::Check(ListMatch& record, std::string_view text, SearchBudget& budget) const {
   const uint32_t stop = record.expressionNoticeShown ? kNoSlot : SlotOf(firstInvalid_, kNoSlot);
   const std::vector<const ListEntry*> plainMatches = PlainMatches(text);
-
-  const ListEntry* white = FirstWhiteMatch(plainMatches, text, stop);
+  CheckNotes notes;
+  const ListEntry* white = FirstWhiteMatch(plainMatches, text, stop, budget, notes);
   if (SlotOf(white, kNoSlot) < stop) {
     record.verdict = kWhitelisted;
     record.matchedEntry = white->text;
-    return nullptr;
+    return notes;
   }
-  if (const ListEntry* black = LastBlackMatch(plainMatches, text, stop)) {
+  if (const ListEntry* black = LastBlackMatch(plainMatches, text, stop, budget, notes)) {
     record.verdict = kBlacklisted;
     record.matchedEntry = black->text;
   }
-  return stop == kNoSlot ? nullptr : firstInvalid_;
+  if (stop != kNoSlot) notes.invalid = firstInvalid_;
+  return notes;
+}
+
+bool ListSnapshot::Matches(const Expression& expression, std::string_view text, SearchBudget& budget,
+                           CheckNotes& notes) const {
+  if (!*expression.compiled) return false;
+  const ListExpression::Outcome outcome = (*expression.compiled)->Search(text, budget);
+  if (outcome == ListExpression::Outcome::kOutOfBudget) notes.outOfBudget.push_back(expression.entry);
+  return outcome == ListExpression::Outcome::kMatch;
 }
 
 std::vector<const ListEntry*> ListSnapshot::PlainMatches(std::string_view text) const {
@@ -81,7 +90,8 @@ std::vector<const ListEntry*> ListSnapshot::PlainMatches(std::string_view text) 
 }
 
 const ListEntry* ListSnapshot::FirstWhiteMatch(const std::vector<const ListEntry*>& plainMatches,
-                                               std::string_view text, uint32_t stop) const {
+                                               std::string_view text, uint32_t stop, SearchBudget& budget,
+                                               CheckNotes& notes) const {
   const ListEntry* first = nullptr;
   for (const ListEntry* match : plainMatches) {
     if (IsWhiteKind(match->kind) && match->slot < SlotOf(first, kNoSlot)) first = match;
@@ -90,13 +100,14 @@ const ListEntry* ListSnapshot::FirstWhiteMatch(const std::vector<const ListEntry
   const uint32_t end = std::min(SlotOf(first, kNoSlot), stop);
   for (const Expression& expression : whiteExpressions_) {
     if (expression.entry->slot >= end) break;
-    if (*expression.compiled && (*expression.compiled)->Search(text)) return expression.entry;
+    if (Matches(expression, text, budget, notes)) return expression.entry;
   }
   return first;
 }
 
 const ListEntry* ListSnapshot::LastBlackMatch(const std::vector<const ListEntry*>& plainMatches,
-                                              std::string_view text, uint32_t stop) const {
+                                              std::string_view text, uint32_t stop, SearchBudget& budget,
+                                              CheckNotes& notes) const {
   const ListEntry* last = nullptr;
   for (const ListEntry* match : plainMatches) {
     if (match->slot < stop && !IsWhiteKind(match->kind) && (!last || match->slot > last->slot)) last = match;
@@ -107,7 +118,7 @@ const ListEntry* ListSnapshot::LastBlackMatch(const std::vector<const ListEntry*
     const uint32_t slot = expression->entry->slot;
     if (slot >= stop) continue;
     if (last && slot < last->slot) break;
-    if (*expression->compiled && (*expression->compiled)->Search(text)) return expression->entry;
+    if (Matches(*expression, text, budget, notes)) return expression->entry;
   }
   return last;
 }

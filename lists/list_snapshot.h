@@ -25,6 +25,7 @@
 
 #include "base/list_match.h"
 #include "lists/list_entry_group.h"
+#include "lists/search_budget.h"
 
 namespace trellisk {
 
@@ -38,10 +39,18 @@ class ListSnapshot {
   bool empty() const { return liveEntries_ == 0; }
   const std::shared_ptr<const ListEntryGroup>& settled() const { return settled_; }
 
+  // What one check found besides the verdict.
+  struct CheckNotes {
+    // The invalid expression that ended the check, which the caller
+    // reports to the user; null when the check ran to its end.
+    const ListEntry* invalid = nullptr;
+    // Expressions that ran out of the search budget (no match).
+    std::vector<const ListEntry*> outOfBudget;
+  };
+
   // Checks a non-empty text and updates the record's verdict and matched
-  // entry. Returns the invalid expression that ended the check, which the
-  // caller reports to the user; null when the check ran to its end.
-  const ListEntry* Check(ListMatch& record, std::string_view text) const;
+  // entry; the expressions' searches share `budget`.
+  CheckNotes Check(ListMatch& record, std::string_view text, SearchBudget& budget) const;
 
   // The compiled expression of a live entry with this text, or null: lets
   // the next snapshot take it over instead of compiling again.
@@ -59,10 +68,11 @@ class ListSnapshot {
   void AddGroup(const ListEntryGroup& group);
   bool Removed(uint32_t slot) const;
   std::vector<const ListEntry*> PlainMatches(std::string_view text) const;
+  bool Matches(const Expression& expression, std::string_view text, SearchBudget& budget, CheckNotes& notes) const;
   const ListEntry* FirstWhiteMatch(const std::vector<const ListEntry*>& plainMatches, std::string_view text,
-                                   uint32_t stop) const;
+                                   uint32_t stop, SearchBudget& budget, CheckNotes& notes) const;
   const ListEntry* LastBlackMatch(const std::vector<const ListEntry*>& plainMatches, std::string_view text,
-                                  uint32_t stop) const;
+                                  uint32_t stop, SearchBudget& budget, CheckNotes& notes) const;
 
   std::shared_ptr<const ListEntryGroup> settled_;
   std::shared_ptr<const ListEntryGroup> recent_;

@@ -39,7 +39,7 @@ ListOptions ListOptionsOf(const Settings& settings) {
 }
 
 RuleFilterOptions RuleFilterOptionsOf(const Settings& settings) {
-  return RuleFilterOptions{settings.RegExpPath, settings.VerboseLogfile != 0};
+  return RuleFilterOptions{settings.RegExpPath, settings.VerboseLogfile != 0, kRulePassBudgetMs};
 }
 
 DnsCacheOptions DnsCacheOptionsOf(const Settings& settings) { return DnsCacheOptions{settings.VerboseLogfile != 0}; }

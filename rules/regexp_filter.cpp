@@ -79,7 +79,7 @@ RuleFilterResult CRegExpFilter::ScoreMail(const RuleFilterInput& input) {
     if (verbose) log_.AddToBlock(input.logKey, log_.LoadText(kTextRegExpFilterStarted), true, true);
     const Stopwatch stopwatch;
     const std::shared_ptr<const RuleSet> rules = Current();
-    if (rules && !rules->rules().empty()) Evaluate(input, *rules, result, chain);
+    if (rules && !rules->rules().empty()) Evaluate(input, *rules, Options().passBudgetMs, result, chain);
     if (verbose) {
       const std::string elapsed = FormatTwoDecimals(stopwatch.ElapsedMilliseconds());
       log_.AddToBlock(input.logKey, log_.LoadText(kTextRegExpFilterFinished) + "(" + elapsed + "ms)", true, true);
@@ -90,14 +90,19 @@ RuleFilterResult CRegExpFilter::ScoreMail(const RuleFilterInput& input) {
   return result;
 }
 
-void CRegExpFilter::Evaluate(const RuleFilterInput& input, const RuleSet& rules, RuleFilterResult& result,
-                             RuleChain& chain) {
+void CRegExpFilter::Evaluate(const RuleFilterInput& input, const RuleSet& rules, uint32_t passBudgetMs,
+                             RuleFilterResult& result, RuleChain& chain) {
+  const Stopwatch pass;
   HeaderFields fields;
   GuardedCall(log_, "CRegExpFilter::ParseHeader", [&] { ParseHeader(input.rawHeader, input.headerText, fields); });
   MatchScratch scratch;
   RuleMatcher matcher(input, fields, scratch);
   const std::span<const FilterRule> list = rules.rules();
   for (size_t index = 0; index < list.size() && !chain.stop; ++index) {
+    if (index > 0 && pass.ElapsedMilliseconds() >= passBudgetMs) {
+      ReportPassOverBudget(rules, index, passBudgetMs);
+      return;
+    }
     const RuleOutcome outcome = matcher.Evaluate(list[index]);
     if (matcher.gaveUp()) ReportGivenUp(rules, index);
     if (outcome == RuleOutcome::kFound) {
@@ -106,6 +111,13 @@ void CRegExpFilter::Evaluate(const RuleFilterInput& input, const RuleSet& rules,
       result.total += GuardedCall(log_, "CRegExpFilter::CheckNeg", 0.0f, [&] { return CheckNeg(list, index, chain); });
     }
   }
+}
+
+void CRegExpFilter::ReportPassOverBudget(const RuleSet& rules, size_t index, uint32_t passBudgetMs) {
+  if (!rules.FirstTimeOverBudget()) return;
+  const FilterRule& rule = rules.rules()[index];
+  log_.PlainLine(FormatText(log_.LoadText(kTextRulePassOverBudget),
+                            {std::to_string(passBudgetMs), std::to_string(index + 1), rule.pattern}));
 }
 
 void CRegExpFilter::ReportReadProblems(const std::string& path, const RuleText& rules) {

@@ -27,6 +27,8 @@
 
 namespace trellisk {
 
+inline constexpr uint32_t kRulePassBudgetMs = 100;
+
 class Log;
 struct RuleChain;
 struct RuleText;
@@ -35,6 +37,9 @@ struct RuleText;
 struct RuleFilterOptions {
   std::string path;      // RegExpPath
   bool verbose = false;  // VerboseLogfile: status lines
+  // Once the rules of one message have taken this long, the rest are left
+  // out, so that expressions that backtrack never hold up scoring for long.
+  uint32_t passBudgetMs = kRulePassBudgetMs;
 };
 
 class CRegExpFilter final : public RuleFilter {
@@ -68,7 +73,9 @@ class CRegExpFilter final : public RuleFilter {
   RuleFilterOptions Options();
   void Install(std::shared_ptr<const RuleSet> rules);
   bool ReadAndInstall();
-  void Evaluate(const RuleFilterInput& input, const RuleSet& rules, RuleFilterResult& result, RuleChain& chain);
+  void Evaluate(const RuleFilterInput& input, const RuleSet& rules, uint32_t passBudgetMs, RuleFilterResult& result,
+                RuleChain& chain);
+  void ReportPassOverBudget(const RuleSet& rules, size_t index, uint32_t passBudgetMs);
   void ReportReadProblems(const std::string& path, const RuleText& rules);
   void ReportGivenUp(const RuleSet& rules, size_t index);
 

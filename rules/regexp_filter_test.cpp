@@ -379,6 +379,21 @@ TEST_F(RegExpFilterTest, CatastrophicExpressionGivesUpAndIsReportedOnce) {
   EXPECT_EQ(log.find(report, log.find(report, first + 1) + 1), std::string::npos) << log;
 }
 
+// Without time left after the first rule, the rest are left out, which the
+// log says once.
+TEST_F(RegExpFilterTest, ARulePassOutOfTimeLeavesTheRestOut) {
+  RuleFilterOptions options = RuleFilterOptionsOf(settings_);
+  options.passBudgetMs = 0;
+  filter_.SetOptions(options);
+  LoadRules("SUBJECT: 2 \"cheap\"\nSUBJECT: 3 \"pills\"\n");
+  EXPECT_EQ(Score().total, 2);
+  EXPECT_EQ(Score().total, 2);
+  const std::string log = LogText();
+  const std::string line = "The rule filter spent more than 0 ms on one message; the rules from 2 {pills} on were left out.";
+  ASSERT_NE(log.find(line), std::string::npos) << log;
+  EXPECT_EQ(log.find(line, log.find(line) + 1), std::string::npos) << "once per rule set";
+}
+
 TEST_F(RegExpFilterTest, VerboseLogShowsStartAndTime) {
   settings_.VerboseLogfile = 1;
   ApplySettings();

@@ -4,7 +4,8 @@
 //
 // The set owns its rules. Everything is read-only and thread-safe; the one
 // thing that changes is the note, per rule, that its expression gave up at
-// the match limit, which is an atomic flag so that it is reported once.
+// the match limit, and that a pass ran out of time: atomic flags, so that
+// each is reported once.
 #pragma once
 
 #include <atomic>
@@ -25,10 +26,13 @@ class RuleSet {
 
   // True only the first time it is called for this rule of this set.
   bool FirstTimeGivenUp(size_t index) const { return !gaveUp_[index].exchange(true, std::memory_order_relaxed); }
+  // True only the first time a message's rule pass ran out of time.
+  bool FirstTimeOverBudget() const { return !overBudget_.exchange(true, std::memory_order_relaxed); }
 
  private:
   std::vector<FilterRule> rules_;
   std::unique_ptr<std::atomic<bool>[]> gaveUp_;
+  mutable std::atomic<bool> overBudget_{false};
 };
 
 }  // namespace trellisk
