@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/stopwatch.h"
+#include "base/text_format.h"
 #include "classifier/bayes_filter.h"
 #include "parser/mail_parser.h"
 #include "platform/threads.h"
@@ -186,31 +187,54 @@ class Training {
 
 }  // namespace
 
+std::optional<MessageText> LearnRequest::TakeMessage() {
+  std::lock_guard<platform::RecursiveMutex> lock(handOver_);
+  if (abandoned_) return std::nullopt;
+  // Released also when the read throws.
+  struct Release {
+    platform::ManualResetEvent& taken;
+    ~Release() { taken.Set(); }
+  } release{taken_};
+  return ReadMessageText(message_, reader_);
+}
+
+bool LearnRequest::abandoned() {
+  std::lock_guard<platform::RecursiveMutex> lock(handOver_);
+  return abandoned_;
+}
+
+bool LearnRequest::WaitTaken(uint32_t timeoutMs) {
+  if (taken_.Wait(timeoutMs)) return true;
+  std::lock_guard<platform::RecursiveMutex> lock(handOver_);
+  if (taken_.Wait(0)) return true;
+  abandoned_ = true;
+  return false;
+}
+
 bool StartLearningThread(std::shared_ptr<Session> session, bool isSpam, MessageHandle message,
                          PropertyReader reader) {
-  platform::ManualResetEvent ready;
-  LearnRequest request{isSpam, message, reader, &ready};
-  Learners& learners = session->learners;
+  const auto request = std::make_shared<LearnRequest>(isSpam, message, reader);
   const bool started =
-      platform::StartDetachedThread([session, &request] { LearningThread(session, request); });
+      platform::StartDetachedThread([session, request] { LearningThread(session, *request); });
   if (!started) {
-    learners.Release();
+    session->learners.Release();
     return false;
   }
-  ready.Wait();
-  return true;
+  if (request->WaitTaken(kHandOverWaitMs)) return true;
+  // The thread has not begun, and will learn nothing when it does.
+  session->learners.Release();
+  session->log.PlainLine(
+      FormatText(session->texts().Load(kTextLearningHandOverTimeout), {std::to_string(kHandOverWaitMs / 1000)}));
+  return false;
 }
 
 void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& request) {
   Session& s = *session;
   Stopwatch stopwatch;
-  platform::ManualResetEvent* ready = request.ready;
   const std::shared_ptr<const Settings> settings = s.CurrentSettings();
   try {
-    const bool isSpam = request.isSpam;
-    std::optional<MessageText> text = ReadMessageText(request.message, request.reader);
-    ready->Set();
-    ready = nullptr;  // the request is gone from here on
+    const bool isSpam = request.isSpam();
+    std::optional<MessageText> text = request.TakeMessage();
     if (text) {
       CutLongMessage(text->bytes);
       CMailParser parser(ParserOptionsOf(*settings), s.log, s.lists);
@@ -221,8 +245,7 @@ void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& reque
   } catch (...) {
     s.log.ReportException("DODozev::LearningThread");
   }
-  if (ready) ready->Set();
-  s.learners.Release();
+  if (!request.abandoned()) s.learners.Release();
 }
 
 }  // namespace trellisk

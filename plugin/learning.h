@@ -7,12 +7,16 @@
 //
 // Thread-safety: the starter blocks until the thread has read the message,
 // because the host's handle and reader are valid only during its call; after
-// that the thread works on the shared session alone.
+// that the thread works on the shared session alone. The starter waits at
+// most kHandOverWaitMs: a host whose call never returned would be frozen.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/sync.h"
+#include "plugin/message_text.h"
 #include "plugin/tbp_api.h"
 
 namespace trellisk {
@@ -26,12 +30,37 @@ struct Session;
 // can cross the loop would never end.
 inline constexpr int kTrainOnErrorLimit = 25;
 
-// Lives in the starter's frame; valid only until the thread signals `ready`.
-struct LearnRequest {
-  bool isSpam;
-  MessageHandle message;
-  PropertyReader reader;
-  platform::ManualResetEvent* ready;
+// How long a starter waits for its thread to take the message.
+inline constexpr uint32_t kHandOverWaitMs = 60000;
+
+// The hand-over of one message from the host's call to its learning
+// thread, shared by both. The thread reads the message through the host's
+// reader only while the starter still waits: once the starter has given up,
+// the handle may be gone. Thread-safe.
+class LearnRequest {
+ public:
+  LearnRequest(bool isSpam, MessageHandle message, PropertyReader reader)
+      : isSpam_(isSpam), message_(message), reader_(reader) {}
+
+  bool isSpam() const { return isSpam_; }
+  // On the learning thread: the message text (nothing when it could not be
+  // read or the starter gave up waiting); the starter is then released.
+  std::optional<MessageText> TakeMessage();
+  // On the starter: waits until the thread is done with the message, at
+  // most `timeoutMs`; false when it gave up (the thread then never reads it).
+  bool WaitTaken(uint32_t timeoutMs);
+  // Whether the starter gave up; final once TakeMessage has returned. The
+  // learner slot is then the starter's to give back.
+  bool abandoned();
+
+ private:
+  const bool isSpam_;
+  const MessageHandle message_;
+  const PropertyReader reader_;
+  // Held while the message is read, so the starter never gives up halfway.
+  platform::RecursiveMutex handOver_;
+  platform::ManualResetEvent taken_;
+  bool abandoned_ = false;
 };
 
 // Starts a learning thread on a learner slot that the caller has reserved
@@ -40,8 +69,8 @@ struct LearnRequest {
 bool StartLearningThread(std::shared_ptr<Session> session, bool isSpam, MessageHandle message,
                          PropertyReader reader);
 
-// The body of one learning thread. Always signals the request's event and
-// gives its learner slot back, whatever happens.
+// The body of one learning thread. Always releases the starter and gives
+// its learner slot back, whatever happens.
 void LearningThread(const std::shared_ptr<Session>& session, LearnRequest& request);
 
 }  // namespace trellisk

@@ -17,6 +17,7 @@
 #include "platform/file_registry.h"
 #include "plugin/host_integration.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/training_stress.h"
 
 namespace trellisk {
 namespace {
@@ -199,6 +200,16 @@ TEST_F(ExportsTest, ExportsAreSafeBeforeStartAndAfterStop) {
   StartTwice();
   plugin_->Finalize();
   EXPECT_EQ(Score(Mail(1, true)), 50);
+}
+
+// Thousands of trainings from several host threads: every call returns and
+// every message is learned.
+TEST_F(ExportsTest, ManyTrainingsFromSeveralHostThreadsAllComplete) {
+  StartTwice({{"AutoLearning", 0}, {"MaxSizeOfLogfile", 0}});
+  testing::FeedFromThreads(*plugin_, 4, 500);
+  Settle();
+  EXPECT_EQ(testing::LearnedMessages(*plugin_), 2000);
+  plugin_->Finalize();
 }
 
 // Several host threads score and train at once; afterwards every call is

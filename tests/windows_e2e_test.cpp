@@ -20,6 +20,7 @@
 #include "platform/registry_reset.h"
 #include "plugin/host_integration.h"
 #include "tests/support/temp_directory.h"
+#include "tests/support/training_stress.h"
 
 namespace trellisk {
 namespace {
@@ -195,6 +196,19 @@ TEST_F(WindowsEndToEnd, LearnsScoresSavesAndLoadsAgain) {
   plugin_->Finalize();
   EXPECT_EQ(Setting(kSettingsKey, "RunCount"), RegistryValue::Dword(3));
   EXPECT_EQ(log.find("An unexpected exception"), std::string::npos);
+}
+
+// Thousands of trainings from several host threads: every call returns (no
+// learning thread ever leaves its starter waiting) and every message is
+// learned.
+TEST_F(WindowsEndToEnd, ManyTrainingsFromSeveralHostThreadsAllComplete) {
+  plugin_->Initialize();
+  testing::FeedFromThreads(*plugin_, 4, 400);
+  plugin_->Finalize();
+  plugin_->Initialize();
+  EXPECT_EQ(testing::LearnedMessages(*plugin_), 1600);
+  plugin_->Finalize();
+  EXPECT_EQ(ReadFileBytes(dir_.File("trellisk.log")).find("did not take its message"), std::string::npos);
 }
 
 }  // namespace
