@@ -2,7 +2,8 @@
 // the saved file and save again. Every entry and both message totals the
 // file layer reads from the input must survive each round, except entries
 // whose counts are both 0 and keys too long for one line, which are never
-// written.
+// written. An input the reader finds damaged must be kept aside byte for
+// byte, and no file the store wrote may read as damaged.
 #include <optional>
 
 #include "base/number_text.h"
@@ -26,10 +27,14 @@ constexpr uint32_t kLargestFuzzedSizeHint = 200000;
 // loaded database: adding and removing it again only marks it modified.
 constexpr std::string_view kWordNoFileHolds = "\n";
 
+constexpr uint32_t kNow = 1'700'000'000;
+const std::string kKeptPath = std::string(kDatabasePath) + ".corrupt-" + std::to_string(kNow);
+
 struct DatabaseContent {
   uint32_t spamMessages = 0;
   uint32_t hamMessages = 0;
   std::vector<TableEntry> entries;
+  bool damaged = false;
   friend bool operator==(const DatabaseContent&, const DatabaseContent&) = default;
 };
 
@@ -40,7 +45,7 @@ DatabaseContent ReadContent(platform::MemoryFileSystem& files) {
   if (const auto file = files.OpenForReading(kDatabasePath)) {
     DamageReport damage;
     const WordDatabaseHeader header = ReadWordDatabase(*file, table, damage);
-    content = {header.spamMessages, header.hamMessages, TableEntries(table, false)};
+    content = {header.spamMessages, header.hamMessages, TableEntries(table, false), damage.first().has_value()};
     std::erase_if(content.entries, [](const TableEntry& entry) {
       return !ReadsBackAsOneLine(std::get<0>(entry), kWordFileLineBuffer);
     });
@@ -51,7 +56,7 @@ DatabaseContent ReadContent(platform::MemoryFileSystem& files) {
 // Loads the database file, then writes it back as the plug-in would after a
 // change.
 void LoadAndSave(FuzzFixture& fixture) {
-  CBayesDatabase database(WordDatabaseOptionsOf(fixture.settings), fixture.log, fixture.files);
+  CBayesDatabase database(WordDatabaseOptionsOf(fixture.settings), fixture.log, fixture.files, [] { return kNow; });
   Expect(database.Load(), "the database file did not load");
   Expect(database.AddSpam(kWordNoFileHolds, 1) && database.RemoveSpam(kWordNoFileHolds, 1),
          "the marker word could not be added and removed");
@@ -67,9 +72,11 @@ void FuzzWordDatabase(FuzzInput input) {
   fixture.settings.DatabasePath = kDatabasePath;
   fixture.settings.MinWordLength = 0;
   fixture.files.SetFile(kDatabasePath, std::string(text));
-  const DatabaseContent original = ReadContent(fixture.files);
+  DatabaseContent original = ReadContent(fixture.files);
   LoadAndSave(fixture);
-  Expect(ReadContent(fixture.files) == original, "the first save changed the database");
+  Expect(!original.damaged || fixture.files.File(kKeptPath) == text, "a damaged file was not kept as it was");
+  original.damaged = false;
+  Expect(ReadContent(fixture.files) == original, "the first save changed the database, or wrote a damaged file");
   LoadAndSave(fixture);
   Expect(ReadContent(fixture.files) == original, "the second save changed the database");
 }
