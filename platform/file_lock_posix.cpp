@@ -11,14 +11,6 @@
 
 namespace trellisk::platform {
 
-std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, std::string& error) {
-  return Take(path, true, error);
-}
-
-std::unique_ptr<FileLock> FileLock::TryAcquire(const std::string& path, std::string& error) {
-  return Take(path, false, error);
-}
-
 std::unique_ptr<FileLock> FileLock::Take(const std::string& path, bool wait, std::string& error) {
   error.clear();
   const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);

@@ -6,14 +6,6 @@
 
 namespace trellisk::platform {
 
-std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, std::string& error) {
-  return Take(path, true, error);
-}
-
-std::unique_ptr<FileLock> FileLock::TryAcquire(const std::string& path, std::string& error) {
-  return Take(path, false, error);
-}
-
 std::unique_ptr<FileLock> FileLock::Take(const std::string& path, bool wait, std::string& error) {
   error.clear();
   const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
