@@ -27,11 +27,6 @@ class Published {
     return current_;
   }
 
-  void Publish(T value) {
-    std::lock_guard<std::mutex> lock(writerMutex_);
-    Install(std::make_shared<const T>(std::move(value)));
-  }
-
   // Copies the current version, lets `change` edit the copy and publishes
   // it; returns the published version.
   template <typename Change>

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "dnsbl/dns_test_fixture.h"
 #include "platform/message_box.h"
+#include "tests/support/dns_test_fixture.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk::testing {

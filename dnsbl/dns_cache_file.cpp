@@ -6,8 +6,8 @@
 #include "base/ascii.h"
 #include "base/number_text.h"
 #include "base/text_line_end.h"
-#include "platform/line_reader.h"
 #include "store/key_record_file.h"
+#include "store/record_file_reader.h"
 
 namespace trellisk {
 namespace {
@@ -27,7 +27,7 @@ bool WriteDnsCacheRecords(platform::WritableFile& file, const CountedStringTable
 
 void ReadDnsCacheRecords(platform::ReadableFile& file, const std::function<void(const DnsCacheRecord&)>& onRecord,
                          DamageReport& damage) {
-  KeyRecordReader reader(file, kDnsCacheLineBuffer, damage);
+  RecordFileReader reader(file, kDnsCacheLineBuffer, damage);
   std::string address;
   std::string_view line;
   while (!reader.AtEnd()) {

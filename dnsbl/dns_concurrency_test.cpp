@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dnsbl/dns_blacklist.h"
-#include "dnsbl/dns_test_fixture.h"
+#include "tests/support/dns_test_fixture.h"
 
 namespace trellisk::testing {
 namespace {

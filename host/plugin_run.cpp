@@ -7,12 +7,12 @@
 
 #include "platform/environment.h"
 #include "platform/file_lock.h"
+#include "plugin/store_lock.h"
 
 namespace trellisk::host {
 namespace {
 
 constexpr const char* kReportVariable = "TRELLISK_HOST_REPORT";
-constexpr const char* kStoreLockFile = "trellisk.lock";
 
 // The file the plug-in appends its notices to, made once per process.
 const std::string& ReportFile() {
@@ -29,7 +29,7 @@ const std::string& ReportFile() {
 void StartPlugin(PluginApi& plugin, const HostEnvironment& environment) {
   std::ofstream(ReportFile(), std::ios::trunc).close();
   std::string error;
-  const std::string lockPath = environment.dataDirectory() + kStoreLockFile;
+  const std::string lockPath = environment.dataDirectory() + kStoreLockFileName;
   if (!platform::FileLock::TryAcquire(lockPath, error) && error.empty()) {
     std::fprintf(stderr, "trellisk-host: another instance uses the stores in %s; waiting for it\n",
                  environment.dataDirectory().c_str());

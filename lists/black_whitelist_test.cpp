@@ -7,8 +7,8 @@
 
 #include "platform/message_box.h"
 #include "plugin/component_options.h"
-#include "store/store_test_fixture.h"
 #include "tests/support/fault_injection_file_system.h"
+#include "tests/support/store_test_fixture.h"
 #include "tests/support/temp_directory.h"
 #include "tests/support/test_message_boxes.h"
 

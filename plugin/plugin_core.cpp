@@ -64,7 +64,7 @@ void PluginCore::Initialize() {
     log_.Open(settings.LogfilePath, false);
     WritePlatformProblems();
     // What another instance saved while this one waited is read afresh.
-    if (LockStores(*session, settings.DatabasePath)) settings = LoadSettings(*session);
+    if (TakeStoreLock(*session, settings.DatabasePath)) settings = LoadSettings(*session);
     session->database.Load();
     session->undo.Load();
     session->blackWhitelist.Load(kBothLists);
@@ -81,15 +81,15 @@ Settings PluginCore::LoadSettings(Session& session) {
   return settings;
 }
 
-bool PluginCore::LockStores(Session& session, const std::string& databasePath) {
+bool PluginCore::TakeStoreLock(Session& session, const std::string& databasePath) {
   const std::string lockPath = StoreLockPath(databasePath);
-  const std::string where = DirectoryOf(lockPath).empty() ? "." : std::string(DirectoryOf(lockPath));
+  const std::string_view directory = DirectoryOf(lockPath);
+  const std::string where = directory.empty() ? "." : std::string(directory);
   const auto announceWait = [&] {
     const std::string seconds = std::to_string(services_.storeLockWaitMs / 1000);
     log_.PlainLine(FormatText(texts().Load(kTextWaitingForStores), {where, seconds}));
   };
-  StoreLockAttempt attempt =
-      trellisk::LockStores(lockPath, services_.storeLockWaitMs, services_.sleep, announceWait);
+  StoreLockAttempt attempt = LockStores(lockPath, services_.storeLockWaitMs, services_.sleep, announceWait);
   if (attempt.lock) {
     session.storeLock = std::move(attempt.lock);
     return attempt.waited;

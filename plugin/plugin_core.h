@@ -98,7 +98,7 @@ class PluginCore {
  private:
   Settings LoadSettings(Session& session);
   // True when this instance had to wait for another one's stores.
-  bool LockStores(Session& session, const std::string& databasePath);
+  bool TakeStoreLock(Session& session, const std::string& databasePath);
   void NotifyHost(const std::string& line);
   void WaitForLearners();
   void CompressStoresWhenDue(Session& session);

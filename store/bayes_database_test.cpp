@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "plugin/component_options.h"
-#include "store/store_test_fixture.h"
+#include "tests/support/store_test_fixture.h"
 
 namespace trellisk {
 namespace {

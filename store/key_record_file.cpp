@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "base/number_text.h"
 #include "base/text_line_end.h"
 #include "store/buffered_text_writer.h"
 
@@ -24,24 +23,6 @@ bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& tab
     out.EndLine();
   }
   return out.Finish();
-}
-
-KeyRecordReader::KeyRecordReader(platform::ReadableFile& file, size_t lineBuffer, DamageReport& damage)
-    : reader_(file), lineBuffer_(lineBuffer), damage_(damage) {}
-
-bool KeyRecordReader::ReadLine(std::string_view& line) {
-  if (!reader_.ReadLine(lineBuffer_, line)) return false;
-  if (reader_.LastLineWasCut()) damage_.Note(reader_.lineNumber(), kTextDamageLineCut);
-  return true;
-}
-
-bool KeyRecordReader::ReadNumberLine(std::string_view& line) {
-  if (!ReadLine(line)) {
-    damage_.Note(reader_.lineNumber() + 1, kTextDamageRecordCutShort);
-    return false;
-  }
-  if (!IsDecimalNumberLine(line)) damage_.Note(reader_.lineNumber(), kTextDamageNotANumber);
-  return true;
 }
 
 }  // namespace trellisk

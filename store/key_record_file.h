@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/line_reader.h"
@@ -20,23 +19,5 @@ namespace trellisk {
 // of `lineBuffer` bytes (text_line_end.h); longer keys, which only a damaged
 // file can give, are left out. False when a write failed.
 bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer);
-
-// Reads the lines of a record file and notes where they leave the form:
-// a cut line, a number line that is not a number, a record cut short.
-class KeyRecordReader {
- public:
-  KeyRecordReader(platform::ReadableFile& file, size_t lineBuffer, DamageReport& damage);
-
-  // A key line; false at the end of the file.
-  bool ReadLine(std::string_view& line);
-  // A number line of the record begun; false (a record cut short) at the end.
-  bool ReadNumberLine(std::string_view& line);
-  bool AtEnd() const { return reader_.AtEnd(); }
-
- private:
-  platform::LineReader reader_;
-  const size_t lineBuffer_;
-  DamageReport& damage_;
-};
 
 }  // namespace trellisk

@@ -11,8 +11,8 @@
 
 #include "plugin/component_options.h"
 #include "store/bayes_database.h"
-#include "store/store_test_fixture.h"
 #include "store/undo_database.h"
+#include "tests/support/store_test_fixture.h"
 
 namespace trellisk {
 namespace {

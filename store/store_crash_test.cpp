@@ -14,8 +14,8 @@
 
 #include "plugin/component_options.h"
 #include "store/bayes_database.h"
-#include "store/store_test_fixture.h"
 #include "tests/support/child_process.h"
+#include "tests/support/store_test_fixture.h"
 
 namespace trellisk {
 namespace {

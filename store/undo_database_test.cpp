@@ -7,8 +7,8 @@
 #include <string>
 
 #include "plugin/component_options.h"
-#include "store/store_test_fixture.h"
 #include "store/undo_kind.h"
+#include "tests/support/store_test_fixture.h"
 
 namespace trellisk {
 namespace {

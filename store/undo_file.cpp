@@ -5,8 +5,8 @@
 #include "base/ascii.h"
 #include "base/number_text.h"
 #include "base/text_line_end.h"
-#include "platform/line_reader.h"
 #include "store/key_record_file.h"
+#include "store/record_file_reader.h"
 
 namespace trellisk {
 
@@ -16,7 +16,7 @@ bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& ta
 
 void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord,
                      DamageReport& damage) {
-  KeyRecordReader reader(file, kUndoFileLineBuffer, damage);
+  RecordFileReader reader(file, kUndoFileLineBuffer, damage);
   std::string key;
   std::string_view line;
   while (!reader.AtEnd()) {

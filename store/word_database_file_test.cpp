@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/store_test_fixture.h"
+#include "tests/support/store_test_fixture.h"
 
 namespace trellisk {
 namespace {
