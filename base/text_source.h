@@ -1,6 +1,7 @@
 // TextSource is the text loader: it gives string number n of a resource
-// module. BuiltinTexts is the plug-in's own English module; a language module
-// (translations) is another TextSource that the core may make current.
+// module. BuiltinTexts gives the texts of the plug-in's own (English) module;
+// a translated module (see resource_module.h) is another source of the same
+// kind, which the core may make current.
 //
 // Implementations are immutable after construction and thread-safe.
 #pragma once

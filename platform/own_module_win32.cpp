@@ -1,7 +1,5 @@
 #include <atomic>
-#include <vector>
 
-#include "platform/module_strings.h"
 #include "platform/win32_module.h"
 
 namespace trellisk::platform {
@@ -23,13 +21,6 @@ void RecordOwnModule(HMODULE module) { recordedModule = module; }
 HMODULE OwnModule() {
   if (const HMODULE recorded = recordedModule.load()) return recorded;
   return ModuleHoldingThisCode();
-}
-
-std::string LoadOwnModuleString(int id, size_t bufferBytes) {
-  if (bufferBytes == 0 || id < 0 || id > 0xFFFF) return {};
-  std::vector<char> buffer(bufferBytes);
-  const int length = LoadStringA(OwnModule(), static_cast<UINT>(id), buffer.data(), static_cast<int>(bufferBytes));
-  return length > 0 ? std::string(buffer.data(), static_cast<size_t>(length)) : std::string();
 }
 
 }  // namespace trellisk::platform

@@ -26,7 +26,10 @@ constexpr int kNeutralScore = 50;
 
 }  // namespace
 
-PluginCore::PluginCore(CoreServices services) : services_(std::move(services)), log_(&ownTexts_, services_.files) {
+PluginCore::PluginCore(CoreServices services)
+    : services_(std::move(services)),
+      languages_(OwnResourceModule(), std::string(DirectoryOf(services_.modulePath))),
+      log_(&languages_, services_.files) {
   if (!services_.startResolver) services_.startResolver = platform::StartResolver;
   if (!services_.clock) services_.clock = platform::CalendarTimeSeconds;
 }
@@ -59,8 +62,7 @@ void PluginCore::Initialize() {
                                           std::string(DirectoryOf(services_.modulePath))};
     auto session = std::make_shared<Session>(sessionServices, services_.startResolver(), Settings{});
     Settings settings = LoadSettings(*session);
-    resourceModule_ = &ownTexts_;
-    log_.SetTexts(resourceModule_);
+    SelectLanguage(settings.Language);
     log_.Open(settings.LogfilePath, false);
     WritePlatformProblems();
     // What another instance saved while this one waited is read afresh.
@@ -72,6 +74,32 @@ void PluginCore::Initialize() {
     if (settings.RuleFilterActive()) session->regExpFilter.Load();
     session_ = std::move(session);
   });
+}
+
+std::string PluginCore::LanguageFilePath() const {
+  const std::string& module = services_.modulePath;
+  const size_t dot = module.rfind('.');
+  const size_t slash = module.find_last_of("/\\");
+  const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExtension ? module.substr(0, dot) : module) + ".lng";
+}
+
+void PluginCore::SelectLanguage(uint32_t language) {
+  const std::string path = LanguageFilePath();
+  std::string problem;
+  const bool opened = languages_.Open(services_.files, path, problem);
+  if (!problem.empty() && (opened || language != 0)) {
+    ReportPlatformProblem(FormatText(texts().Load(opened ? kTextLanguageFileDamaged : kTextLanguageFileUnusable),
+                                     {path, problem}));
+  }
+  if (language != 0) SwitchLanguage(language);
+}
+
+bool PluginCore::SwitchLanguage(uint32_t language) {
+  std::string problem;
+  if (languages_.Switch(language, problem)) return true;
+  ReportPlatformProblem(FormatText(texts().Load(kTextLanguageFileUnusable), {LanguageFilePath(), problem}));
+  return false;
 }
 
 Settings PluginCore::LoadSettings(Session& session) {
@@ -125,6 +153,7 @@ void PluginCore::Finalize() {
     log_.Close();
     session->storeLock.reset();
     session_.store(nullptr);
+    languages_.Release();
   });
 }
 

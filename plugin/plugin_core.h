@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "base/language_resources.h"
 #include "base/log.h"
 #include "base/text_source.h"
 #include "platform/dns_resolver.h"
@@ -66,6 +67,9 @@ class PluginCore {
 
   // The start-up sequence: settings, texts, log, then every store.
   void Initialize();
+  // Puts a language of the language file in effect (0: the own texts); true
+  // when it is afterwards. A failure is logged, and the own texts serve.
+  bool SwitchLanguage(uint32_t language);
   // The shutdown sequence: refuse training, wait for learners, compress and
   // save every store, save the settings, cut the log, release everything.
   void Finalize();
@@ -94,6 +98,8 @@ class PluginCore {
   std::shared_ptr<Session> session() const { return session_.load(); }
   // The text source every user-visible text is loaded from.
   const TextSource& texts() const { return *resourceModule_.load(); }
+  // The current resource module: texts and dialog templates.
+  const ResourceModule& resources() const { return languages_.Current(); }
 
  private:
   Settings LoadSettings(Session& session);
@@ -104,10 +110,14 @@ class PluginCore {
   void CompressStoresWhenDue(Session& session);
   void SaveStores(Session& session);
   void WritePlatformProblems();
+  // Indexes the language file beside the library and selects `language`;
+  // what went wrong is logged once the log is open.
+  void SelectLanguage(uint32_t language);
+  std::string LanguageFilePath() const;
 
   CoreServices services_;
-  BuiltinTexts ownTexts_;
-  std::atomic<const TextSource*> resourceModule_{&ownTexts_};
+  LanguageResources languages_;
+  std::atomic<const TextSource*> resourceModule_{&languages_};
   Log log_;
 
   std::atomic<bool> shutdownRequested_{false};
