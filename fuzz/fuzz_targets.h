@@ -47,6 +47,7 @@ void FuzzRegistryHive(FuzzInput input);
 void FuzzHostIni(FuzzInput input);
 void FuzzDecoders(FuzzInput input);
 void FuzzTableOperations(FuzzInput input);
+void FuzzLanguageFile(FuzzInput input);
 
 struct FuzzTarget {
   const char* name;  // also the folder of its seeds and regressions
@@ -58,7 +59,7 @@ inline constexpr FuzzTarget kFuzzTargets[] = {
     {"list_files", &FuzzListFiles},       {"rule_files", &FuzzRuleFiles},
     {"dns_cache", &FuzzDnsCache},         {"registry_hive", &FuzzRegistryHive},
     {"host_ini", &FuzzHostIni},           {"decoders", &FuzzDecoders},
-    {"table_operations", &FuzzTableOperations},
+    {"table_operations", &FuzzTableOperations}, {"language_file", &FuzzLanguageFile},
 };
 
 }  // namespace trellisk::fuzz

@@ -86,13 +86,16 @@ std::string PluginCore::LanguageFilePath() const {
 
 void PluginCore::SelectLanguage(uint32_t language) {
   const std::string path = LanguageFilePath();
+  std::string damage;
+  const bool opened = languages_.Open(services_.files, path, damage);
   std::string problem;
-  const bool opened = languages_.Open(services_.files, path, problem);
-  if (!problem.empty() && (opened || language != 0)) {
-    ReportPlatformProblem(FormatText(texts().Load(opened ? kTextLanguageFileDamaged : kTextLanguageFileUnusable),
-                                     {path, problem}));
+  const bool selected = language == 0 || (opened && languages_.Switch(language, problem));
+  // One line says why: the file's damage when there is any, else the switch's.
+  if (!selected) {
+    ReportPlatformProblem(FormatText(texts().Load(kTextLanguageFileUnusable), {path, damage.empty() ? problem : damage}));
+  } else if (!damage.empty()) {
+    ReportPlatformProblem(FormatText(texts().Load(kTextLanguageFileDamaged), {path, damage}));
   }
-  if (language != 0) SwitchLanguage(language);
 }
 
 bool PluginCore::SwitchLanguage(uint32_t language) {
