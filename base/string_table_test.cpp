@@ -1,4 +1,4 @@
-// The string table compiled into a Windows module (texts.rc) holds exactly
+// The string table compiled into a Windows module (ui/trellisk.rc) holds exactly
 // the texts of texts.def: the resource compiler reads the same table, and
 // the system's string loader gives every text back byte for byte.
 #include <gtest/gtest.h>

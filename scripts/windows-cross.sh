@@ -89,8 +89,18 @@ build_arch() {  # architecture, then the targets (none: everything)
   shift
   quiet cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTRELLISK_PCRE2_PREFIX="$cache/pcre2-$arch" -DTRELLISK_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache
+    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache -DTRELLISK_LNG_TOOL="$lng_tool"
   quiet cmake --build "$dir" -j "$jobs" ${1:+--target "$@"}
+}
+
+# trellisk-lng for this machine: it compiles the translations into the
+# trellisk.lng beside each Windows plug-in.
+build_lng_tool() {
+  local dir=$repo/build/lng-tool
+  quiet cmake -S "$repo" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELLISK_BUILD_TESTS=OFF \
+    -DTRELLISK_BUILD_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+  quiet cmake --build "$dir" -j "$jobs" --target trellisk-lng
+  lng_tool=$dir/trellisk-lng
 }
 
 # A wine prefix of our own, made once: no Mono or Gecko prompts, no display.
@@ -124,6 +134,8 @@ install_packages
 phase "PCRE2 $pcre2_version"
 fetch_pcre2_source
 for a in $arches; do build_pcre2 "$a"; done
+phase "trellisk-lng"
+build_lng_tool
 for a in $arches; do
   phase "build $a"
   if [[ " $test_arches " == *" $a "* ]]; then
