@@ -58,5 +58,26 @@ TEST(ManualResetEvent, WakesAWaiterOnADetachedThread) {
   EXPECT_EQ(stage.load(), 2);
 }
 
+TEST(WaitableThread, HasEndedOnceItsBodyReturned) {
+  const auto release = std::make_shared<ManualResetEvent>();
+  const std::unique_ptr<WaitableThread> thread = WaitableThread::Start([release] { release->Wait(); });
+  ASSERT_TRUE(thread);
+  EXPECT_FALSE(thread->WaitEnded(20));
+  release->Set();
+  EXPECT_TRUE(thread->WaitEnded(5000));
+  EXPECT_TRUE(thread->WaitEnded(0)) << "and stays ended";
+}
+
+TEST(WaitableThread, RunsOnWhenItsObjectIsDestroyedFirst) {
+  const auto release = std::make_shared<ManualResetEvent>();
+  const auto done = std::make_shared<ManualResetEvent>();
+  WaitableThread::Start([release, done] {
+    release->Wait();
+    done->Set();
+  }).reset();
+  release->Set();
+  EXPECT_TRUE(done->Wait(5000));
+}
+
 }  // namespace
 }  // namespace trellisk::platform

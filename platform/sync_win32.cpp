@@ -2,6 +2,7 @@
 // the message-pumping wait.
 #include <windows.h>
 
+#include "platform/message_pump_win32.h"
 #include "platform/sync.h"
 
 namespace trellisk::platform {
@@ -16,10 +17,10 @@ void DispatchWaitingMessages() {
   }
 }
 
+}  // namespace
+
 // Waits for `handle` or for window messages of the calling thread; messages
-// are dispatched and the wait goes on for the rest of the time-out. True
-// when the handle was signalled (an abandoned mutex counts: the waiter owns
-// it now), false on time-out, failure or a null handle.
+// are dispatched and the wait goes on for the rest of the time-out.
 bool WaitPumping(HANDLE handle, uint32_t timeoutMs) {
   if (!handle) return false;
   const ULONGLONG start = GetTickCount64();
@@ -38,8 +39,6 @@ bool WaitPumping(HANDLE handle, uint32_t timeoutMs) {
     remaining = static_cast<DWORD>(timeoutMs - elapsed);
   }
 }
-
-}  // namespace
 
 RecursiveMutex::RecursiveMutex() : handle_(CreateMutexA(nullptr, FALSE, nullptr)) {}
 

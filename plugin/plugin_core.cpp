@@ -24,15 +24,22 @@ constexpr uint32_t kFeedPollMs = 50;
 constexpr uint32_t kUndoMaxAgeSeconds = 2592000;  // 30 days
 constexpr int kNeutralScore = 50;
 
+// The system's services in place of those left empty.
+CoreServices WithDefaults(CoreServices services) {
+  if (!services.startResolver) services.startResolver = platform::StartResolver;
+  if (!services.clock) services.clock = platform::CalendarTimeSeconds;
+  if (!services.reportCycleWait) services.reportCycleWait = WaitReportCycle;
+  if (!services.makeProgressWindow) services.makeProgressWindow = platform::MakeSystemProgressWindow;
+  return services;
+}
+
 }  // namespace
 
 PluginCore::PluginCore(CoreServices services)
-    : services_(std::move(services)),
+    : services_(WithDefaults(std::move(services))),
       languages_(OwnResourceModule(), std::string(DirectoryOf(services_.modulePath))),
-      log_(&languages_, services_.files) {
-  if (!services_.startResolver) services_.startResolver = platform::StartResolver;
-  if (!services_.clock) services_.clock = platform::CalendarTimeSeconds;
-}
+      log_(&languages_, services_.files),
+      report_({services_.boxes, log_, services_.reportCycleWait, services_.makeProgressWindow}) {}
 
 PluginCore::~PluginCore() = default;
 
@@ -139,6 +146,7 @@ void PluginCore::Finalize() {
     const std::shared_ptr<Session> session = session_.load();
     if (!session) return;
     shutdownRequested_ = true;
+    report_.Stop(kReportStopWaitMs);
     WaitForLearners();
     const uint32_t saveDelay = session->CurrentSettings()->SaveDelay;
     if (saveDelay != 0) services_.sleep(saveDelay * 1000);
@@ -215,13 +223,14 @@ int PluginCore::FeedSpam(MessageHandle message, int isSpam, PropertyReader reade
   GuardedCall(log_, "DODozev::TBP_FeedSpam", [&] {
     const std::shared_ptr<Session> session = session_.load();
     if (!session || shutdownRequested_ || session->readOnly) return;
-    feedActivity_ = true;
-    const uint32_t limit = std::max<uint32_t>(session->CurrentSettings()->MaxThreadCount, 1);
+    report_.NoteActivity();
+    const std::shared_ptr<const Settings> settings = session->CurrentSettings();
+    const uint32_t limit = std::max<uint32_t>(settings->MaxThreadCount, 1);
     while (!learners_.TryReserve(limit)) {
       services_.sleep(kFeedPollMs);
-      feedActivity_ = true;
+      report_.NoteActivity();
     }
-    ++feedCount_;
+    report_.CountRequest(settings->DoNotReportBelow, texts());
     StartLearningThread(session, isSpam != 0, message, reader);
   });
   return 0;

@@ -25,9 +25,11 @@
 #include "platform/dns_resolver.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
+#include "platform/progress_window.h"
 #include "platform/registry.h"
 #include "platform/sync.h"
 #include "plugin/learners.h"
+#include "plugin/scan_report.h"
 #include "plugin/tbp_api.h"
 
 namespace trellisk {
@@ -56,6 +58,11 @@ struct CoreServices {
   // Told, one line each, what the host should know besides the log: that
   // the stores are read-only, that a store could not be saved.
   std::function<void(const std::string& line)> notifyHost = {};
+  // The scan report's one-second cycle; WaitReportCycle when empty.
+  ReportCycleWait reportCycleWait = {};
+  // Makes the scan report's window on the report thread; the system's when
+  // empty.
+  std::function<std::unique_ptr<platform::ProgressWindow>()> makeProgressWindow = {};
 };
 
 class PluginCore {
@@ -70,8 +77,10 @@ class PluginCore {
   // Puts a language of the language file in effect (0: the own texts); true
   // when it is afterwards. A failure is logged, and the own texts serve.
   bool SwitchLanguage(uint32_t language);
-  // The shutdown sequence: refuse training, wait for learners, compress and
-  // save every store, save the settings, cut the log, release everything.
+  // The shutdown sequence: refuse training, end the scan report, wait for
+  // learners, compress and save every store, save the settings, cut the
+  // log, release everything. A scan report ends without its final box;
+  // shutdown waits for its thread at most kReportStopWaitMs.
   void Finalize();
 
   // TBP_Setup: the training warning, then the setup dialog. Always 0.
@@ -89,9 +98,11 @@ class PluginCore {
 
   bool ShutdownRequested() const { return shutdownRequested_; }
   uint32_t ActiveLearners() { return learners_.Active(); }
-  // Training requests since the last scan report; whether one came lately.
-  uint32_t FeedCount() const { return feedCount_; }
-  bool FeedActivity() const { return feedActivity_; }
+  // Training requests since the last scan report; whether one came lately;
+  // whether the report thread runs.
+  uint32_t FeedCount() const { return report_.count(); }
+  bool FeedActivity() const { return report_.activity(); }
+  bool ReportRunning() const { return report_.running(); }
 
   Log& log() { return log_; }
   // The running session (settings and stores); null outside one.
@@ -122,8 +133,8 @@ class PluginCore {
 
   std::atomic<bool> shutdownRequested_{false};
   Learners learners_;
-  std::atomic<bool> feedActivity_{false};
-  std::atomic<uint32_t> feedCount_{0};
+  // Declared after the log it writes to, so that it stops before the log goes.
+  ScanReport report_;
 
   std::mutex problemsMutex_;
   std::vector<std::string> platformProblems_;

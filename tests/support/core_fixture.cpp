@@ -43,13 +43,18 @@ CoreFixture::CoreFixture() {
     if (onSleep_) onSleep_(milliseconds);
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds == 50 ? 5 : 1));
   };
-  core_ = std::make_unique<PluginCore>(
-      CoreServices{registry_, platform::DefaultFileSystem(), messageBoxes_, dir_.File("trellisk.tbp"), sleep, [this] {
-                     auto resolver = std::make_unique<FakeResolver>();
-                     resolver_ = resolver.get();
-                     return resolver;
-                   },
-                   nullptr});
+  CoreServices services{registry_, platform::DefaultFileSystem(), messageBoxes_, dir_.File("trellisk.tbp"), sleep,
+                        [this] {
+                          auto resolver = std::make_unique<FakeResolver>();
+                          resolver_ = resolver.get();
+                          return resolver;
+                        },
+                        nullptr};
+  services.reportCycleWait = [this](std::stop_token stop, uint32_t milliseconds) {
+    reportCycleWait_(std::move(stop), milliseconds);
+  };
+  services.makeProgressWindow = [this] { return makeProgressWindow_(); };
+  core_ = std::make_unique<PluginCore>(std::move(services));
 }
 
 CoreFixture::~CoreFixture() {

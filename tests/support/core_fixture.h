@@ -3,7 +3,8 @@
 // working directory = a fresh temporary directory), a tbplugin.ini there,
 // the real file system, and messages served through the host's
 // PropertyReader. Sleeps of the core are recorded (and shortened) so that
-// shutdown pauses can be checked without waiting.
+// shutdown pauses can be checked without waiting; the scan report's cycles
+// and window are the system's unless a test puts its own in their place.
 //
 // Also: a small builder for test messages, and fakes of the rule-based
 // checks that record how the core used them.
@@ -24,7 +25,9 @@
 #include "dnsbl/testing/fake_resolver.h"
 #include "lists/sender_lists.h"
 #include "platform/memory_registry.h"
+#include "platform/progress_window.h"
 #include "plugin/plugin_core.h"
+#include "plugin/scan_report.h"
 #include "plugin/session.h"
 #include "rules/rule_filter.h"
 #include "tests/support/temp_directory.h"
@@ -88,6 +91,11 @@ class CoreFixture : public ::testing::Test {
   std::vector<uint32_t> sleeps_;
   // Called for every sleep of the core before it (briefly) sleeps.
   std::function<void(uint32_t)> onSleep_;
+
+  // The scan report's cycle wait and window; a test may replace them
+  // before it trains.
+  ReportCycleWait reportCycleWait_ = WaitReportCycle;
+  std::function<std::unique_ptr<platform::ProgressWindow>()> makeProgressWindow_ = platform::MakeSystemProgressWindow;
 };
 
 // Sender lists that list the texts given to them, and record insertions.
