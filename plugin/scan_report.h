@@ -7,8 +7,8 @@
 // count there every cycle. Four cycles in a row without a new request end
 // the batch: the window closes and, when at least DoNotReportBelow requests
 // were counted, a message box says how many; the count then starts again
-// from 0. A report works with the threshold and the texts in force when its
-// batch began.
+// from 0. A report works with the threshold in force when its batch began;
+// its texts are loaded from the text source when they are shown.
 //
 // Shutdown (Stop) ends a running report at once: its window closes, its
 // final box is skipped, and Stop waits for the thread to end, at most a
