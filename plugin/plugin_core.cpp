@@ -98,9 +98,10 @@ void PluginCore::SelectLanguage(uint32_t language) {
   std::string problem;
   const bool selected = language == 0 || (opened && languages_.Switch(language, problem));
   // One line says why: the file's damage when there is any, else the switch's.
+  // Without a language to select, a missing file is no problem.
   if (!selected) {
     ReportPlatformProblem(FormatText(texts().Load(kTextLanguageFileUnusable), {path, damage.empty() ? problem : damage}));
-  } else if (!damage.empty()) {
+  } else if (opened && !damage.empty()) {
     ReportPlatformProblem(FormatText(texts().Load(kTextLanguageFileDamaged), {path, damage}));
   }
 }
