@@ -1,6 +1,6 @@
 # The layers of the code: each a folder and a rank. A folder may include
 # and link only folders of a lower rank (and itself); folders of one rank
-# do not use each other. cmake/check_layers.cmake checks every include of
+# do not use each other. tests/layer_check.cpp checks every include of
 # the tree against this table, and the build gives each library a view of
 # the allowed folders only, so a wrong-way include does not compile.
 set(TRELLISK_LAYERS
