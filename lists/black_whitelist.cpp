@@ -325,6 +325,18 @@ bool CBlackWhitelist::Save(ListSelection which) {
   });
 }
 
+bool CBlackWhitelist::MoveTo(ListSelection which, const ListOptions& options) {
+  return GuardedCall(log_, "CBlackWhitelist::MoveTo", false, [&] {
+    Lock lock(mutex_);
+    if (!SaveLocked(which)) return false;
+    options_ = options;
+    for (ListIndex list : {kBlackIndex, kWhiteIndex}) {
+      if (which & TraitsOf(list).selection) LoadList(list);
+    }
+    return true;
+  });
+}
+
 bool CBlackWhitelist::SaveLocked(ListSelection which) {
   bool saved = true;
   for (ListIndex list : {kBlackIndex, kWhiteIndex}) {

@@ -105,6 +105,10 @@ class CBlackWhitelist final : public SenderLists {
   // and its file as it was. A list whose existing file could not be read is
   // never written over (until the user replaces the whole list).
   bool Save(ListSelection which);
+  // Moves the chosen list to the file of `options`: saves its changes to the
+  // old file, then takes the new options and loads the new file, all under
+  // the lists' lock. False, with nothing changed, when that save failed.
+  bool MoveTo(ListSelection which, const ListOptions& options);
   // At shutdown: saves what has changed, then empties both lists. False when
   // a save failed.
   bool Close();

@@ -30,6 +30,44 @@ void Session::ChangeSettings(const std::function<void(Settings&)>& change) {
   HandOutOptions(*changed);
 }
 
+bool Session::MoveStore(StoreFile file, const std::string& path) {
+  static constexpr std::string Settings::* kPaths[] = {&Settings::DatabasePath, &Settings::UndodataPath,
+                                                       &Settings::WhitelistPath, &Settings::BlacklistPath,
+                                                       &Settings::RegExpPath, &Settings::LogfilePath};
+  if (readOnly) return false;
+  std::lock_guard<std::mutex> lock(changeMutex_);
+  bool moved = false;
+  const std::shared_ptr<const Settings> changed = settings.Update([&](Settings& next) {
+    const std::string old = next.*kPaths[static_cast<int>(file)];
+    next.*kPaths[static_cast<int>(file)] = path;
+    moved = MoveStoreTo(file, next);
+    if (!moved) next.*kPaths[static_cast<int>(file)] = old;
+  });
+  HandOutOptions(*changed);
+  return moved;
+}
+
+bool Session::MoveStoreTo(StoreFile file, const Settings& next) {
+  switch (file) {
+    case StoreFile::kWordDatabase:
+      return database.MoveTo(WordDatabaseOptionsOf(next));
+    case StoreFile::kUndoDatabase:
+      return undo.MoveTo(UndoOptionsOf(next));
+    case StoreFile::kWhitelist:
+      return blackWhitelist.MoveTo(kWhitelist, ListOptionsOf(next));
+    case StoreFile::kBlacklist:
+      return blackWhitelist.MoveTo(kBlacklist, ListOptionsOf(next));
+    case StoreFile::kRuleFilter:
+      // The rules in force stay until the new file's are ready.
+      regExpFilter.SetOptions(RuleFilterOptionsOf(next));
+      regExpFilter.Load();
+      return true;
+    case StoreFile::kLogfile:
+      return true;
+  }
+  return false;
+}
+
 void Session::HandOutOptions(const Settings& current) {
   database.SetOptions(WordDatabaseOptionsOf(current));
   undo.SetOptions(UndoOptionsOf(current));

@@ -51,6 +51,9 @@ struct SessionServices {
   std::string moduleDirectory;
 };
 
+// The files the setup dialog can move a store to.
+enum class StoreFile { kWordDatabase, kUndoDatabase, kWhitelist, kBlacklist, kRuleFilter, kLogfile };
+
 struct Session {
   // The stores start with the options of `initial`.
   Session(const SessionServices& services, std::unique_ptr<platform::DnsResolver> resolver, const Settings& initial);
@@ -60,6 +63,13 @@ struct Session {
   // Applies `change` to a copy of the current settings, publishes it and
   // hands every store and check the options of the new snapshot.
   void ChangeSettings(const std::function<void(Settings&)>& change);
+  // Sets the path of `file` and moves its store there at once: the store
+  // saves to its old file and loads the new one under its own lock before
+  // the new settings are published, so every call sees the old store or
+  // the new one. The log keeps writing its open file until the next start.
+  // False, with the path unchanged, when the store could not save to its
+  // old file.
+  bool MoveStore(StoreFile file, const std::string& path);
 
   // The text source every user-visible text is loaded from now.
   const TextSource& texts() const { return *resourceModule.load(); }
@@ -94,6 +104,7 @@ struct Session {
 
  private:
   void HandOutOptions(const Settings& settings);
+  bool MoveStoreTo(StoreFile file, const Settings& next);
 
   std::mutex changeMutex_;
 };

@@ -82,6 +82,16 @@ bool CBayesDatabase::Close() {
   });
 }
 
+bool CBayesDatabase::MoveTo(const WordDatabaseOptions& options) {
+  return GuardedCall(log_, "CBayesDatabase::MoveTo", false, [&] {
+    const auto lock = stored_.Lock();
+    if (!SaveLocked()) return false;
+    options_ = options;
+    Load();
+    return true;
+  });
+}
+
 bool CBayesDatabase::Clear() {
   return GuardedCall(log_, "CBayesDatabase::Clear", false, [&] {
     const auto lock = stored_.Lock();

@@ -65,6 +65,10 @@ class CBayesDatabase {
   bool Save();
   // Save when modified, then Clear. False when that save failed.
   bool Close();
+  // Moves the database to the file of `options`: saves what changed to the
+  // old file, then takes the new options and loads the new file, all under
+  // one lock. False, with nothing changed, when that save failed.
+  bool MoveTo(const WordDatabaseOptions& options);
   // Empties the table (100003 slots again) and marks it modified; the
   // message totals are kept.
   bool Clear();

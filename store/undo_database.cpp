@@ -100,6 +100,16 @@ bool CUndo::Load() {
   });
 }
 
+bool CUndo::MoveTo(const UndoOptions& options) {
+  return GuardedCall(log_, "CUndo::MoveTo", false, [&] {
+    const auto lock = stored_.Lock();
+    if (!Save() && !options_.path.empty()) return false;
+    options_ = options;
+    Load();
+    return true;
+  });
+}
+
 bool CUndo::Save() {
   return GuardedCall(log_, "CUndo::Save", false, [&] {
     const auto lock = stored_.Lock();

@@ -65,6 +65,10 @@ class CUndo {
   // path or when the new file could not be put in place (the old
   // file is then untouched and the changes stay unsaved).
   bool Save();
+  // Moves the store to the file of `options`: saves what changed to the old
+  // file, then takes the new options and loads the new file, all under one
+  // lock. False, with nothing changed, when that save failed.
+  bool MoveTo(const UndoOptions& options);
 
   uint32_t EntryCount();
   // Whether there are changes not yet saved.
