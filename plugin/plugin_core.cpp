@@ -210,6 +210,7 @@ int PluginCore::Setup() {
       services_.boxes.Show(texts().Load(warning->caption), texts().Load(warning->text),
                            platform::MessageBoxIcon::Information);
     }
+    if (services_.runSetupDialog) services_.runSetupDialog(*this, session);
   });
   return 0;
 }

@@ -34,6 +34,7 @@
 
 namespace trellisk {
 
+class PluginCore;
 struct Session;
 struct Settings;
 
@@ -63,6 +64,9 @@ struct CoreServices {
   // Makes the scan report's window on the report thread; the system's when
   // empty.
   std::function<std::unique_ptr<platform::ProgressWindow>()> makeProgressWindow = {};
+  // Shows the setup dialog of the running session after the training
+  // warning; 1 when it ran, 0 when it failed. No dialog when empty.
+  std::function<int(PluginCore& core, std::shared_ptr<Session> session)> runSetupDialog = {};
 };
 
 class PluginCore {

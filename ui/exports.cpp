@@ -1,4 +1,5 @@
-// The TBP_ exports: thin C entry points onto the process-wide PluginCore.
+// The TBP_ exports: thin C entry points onto the process-wide PluginCore,
+// which shows its setup dialog through the user interface of this layer.
 // No exception crosses this boundary; every export that can fail catches
 // inside the core.
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "plugin/settings.h"
 #include "plugin/tbp_api.h"
 #include "plugin/text_copy.h"
+#include "ui/setup_front_end.h"
 
 namespace trellisk {
 namespace {
@@ -44,7 +46,8 @@ class ProcessPlugin {
         core_(std::make_unique<PluginCore>(CoreServices{
             *registry_, platform::DefaultFileSystem(), platform::SystemMessageBoxes(), platform::OwnModulePath(),
             platform::SleepMilliseconds, platform::StartResolver, platform::CalendarTimeSeconds, StoreLockWaitMs(),
-            [](const std::string& line) { platform::AppendToReportFile("TRELLISK_HOST_REPORT", line); }})) {}
+            [](const std::string& line) { platform::AppendToReportFile("TRELLISK_HOST_REPORT", line); },
+            {}, {}, ui::RunSetupFrontEnd})) {}
 
   PluginCore& core() { return *core_; }
 

@@ -1,0 +1,18 @@
+// RunSetupFrontEnd shows the setup dialog of the running session: the
+// system's dialogs on Windows (win32/), a terminal user interface
+// elsewhere (terminal/). 1 when the dialog ran, 0 when something failed
+// (the user has been told in a message box).
+//
+// Thread-safety: called on the host's thread that asked for the setup.
+#pragma once
+
+#include <memory>
+
+#include "plugin/plugin_core.h"
+#include "plugin/session.h"
+
+namespace trellisk::ui {
+
+int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session);
+
+}  // namespace trellisk::ui
