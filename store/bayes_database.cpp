@@ -46,6 +46,9 @@ bool CBayesDatabase::Init() {
 bool CBayesDatabase::Load() {
   return GuardedCall(log_, "CBayesDatabase::Load", false, [&] {
     const auto lock = stored_.Lock();
+    // Totals of a file that cannot be read must not stay from the old one.
+    spamMessages = 0;
+    hamMessages = 0;
     const StoredTable::LoadOutcome outcome =
         stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
       const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table(), damage);

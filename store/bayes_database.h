@@ -56,7 +56,8 @@ class CBayesDatabase {
 
   // A new empty table of 100003 slots; clears both totals and both flags.
   bool Init();
-  // Replaces the content with the file's (or its backup's). False when
+  // Replaces the content and the message totals with the file's (or its
+  // backup's). False when
   // neither can be opened: the database is then empty and counts as modified.
   bool Load();
   // Writes the file when there are unsaved changes. False when the new file
