@@ -46,9 +46,6 @@ bool CBayesDatabase::Init() {
 bool CBayesDatabase::Load() {
   return GuardedCall(log_, "CBayesDatabase::Load", false, [&] {
     const auto lock = stored_.Lock();
-    // Totals of a file that cannot be read must not stay from the old one.
-    spamMessages = 0;
-    hamMessages = 0;
     const StoredTable::LoadOutcome outcome =
         stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
       const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table(), damage);
@@ -90,6 +87,9 @@ bool CBayesDatabase::MoveTo(const WordDatabaseOptions& options) {
     const auto lock = stored_.Lock();
     if (!SaveLocked()) return false;
     options_ = options;
+    // A new file that cannot be read starts with no totals, not the old file's.
+    spamMessages = 0;
+    hamMessages = 0;
     Load();
     return true;
   });

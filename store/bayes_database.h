@@ -56,8 +56,7 @@ class CBayesDatabase {
 
   // A new empty table of 100003 slots; clears both totals and both flags.
   bool Init();
-  // Replaces the content and the message totals with the file's (or its
-  // backup's). False when
+  // Replaces the content with the file's (or its backup's). False when
   // neither can be opened: the database is then empty and counts as modified.
   bool Load();
   // Writes the file when there are unsaved changes. False when the new file
@@ -67,8 +66,9 @@ class CBayesDatabase {
   // Save when modified, then Clear. False when that save failed.
   bool Close();
   // Moves the database to the file of `options`: saves what changed to the
-  // old file, then takes the new options and loads the new file, all under
-  // one lock. False, with nothing changed, when that save failed.
+  // old file, then takes the new options and loads the new file (with its
+  // totals; none when it cannot be read), all under one lock. False, with
+  // nothing changed, when that save failed.
   bool MoveTo(const WordDatabaseOptions& options);
   // Empties the table (100003 slots again) and marks it modified; the
   // message totals are kept.

@@ -193,6 +193,20 @@ TEST_F(SetupPagesTest, PathButtonMovesTheStoreAtOnceEvenOnCancel) {
   EXPECT_EQ(session().database.spamMessages, 1u);
 }
 
+TEST_F(SetupPagesTest, AStoreThatCannotSaveIsNotMoved) {
+  SetTextSetting("UndodataPath", dir_.File("missing/undo.dat"));
+  Open();
+  Train(trellisk::testing::TestMail{}.Text(), false);
+  WaitForLearners();
+  services_.answers = {dir_.File("undo2.dat")};
+  Press(kDatabase, 1007);
+  EXPECT_EQ(settings().UndodataPath, dir_.File("missing/undo.dat"));
+  EXPECT_EQ(view(kDatabase)[1006].text, dir_.File("missing/undo.dat"));
+  const auto boxes = services_.boxes_.boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, core_->texts().Load(kTextUndoDatabaseStoreFailed));
+}
+
 TEST_F(SetupPagesTest, AboutPageShowsVersionAndStatistics) {
   Open();
   counters().DetectedHam = 10;
