@@ -83,10 +83,13 @@ const std::vector<Command>& AllCommands() {
        "Calls TBP_Initialize and then TBP_Finalize: the plug-in loads its settings and\n"
        "stores, and at the stop saves them (creating them on the first run).\n",
        {}, RunStart},
-      {"setup", "run the plug-in's setup entry",
+      {"setup", "open the plug-in's setup dialog",
        "usage: trellisk-host [global options] setup\n"
        "Starts the plug-in, calls TBP_Setup (which warns when the filter needs more\n"
-       "training) and stops the plug-in again. Message boxes appear on standard error.\n",
+       "training, then opens the setup dialog: in a terminal on Linux, the system's\n"
+       "dialog on Windows) and stops the plug-in again, which stores what OK changed.\n"
+       "Without a terminal the dialog cannot open and says so. Message boxes outside\n"
+       "the dialog appear on standard error.\n",
        {}, RunSetup},
   };
   return commands;
