@@ -9,8 +9,23 @@
 
 namespace trellisk::host {
 
-bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs) {
-  for (const std::string& path : paths) inputs.Add(session.environment.ResolveInput(path), path);
+bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs,
+                   bool standardInputIsMbox) {
+  bool standardInputRead = false;
+  for (const std::string& path : paths) {
+    if (path != kStandardInput) {
+      inputs.Add(session.environment.ResolveInput(path), path);
+    } else if (!standardInputRead) {
+      std::string error;
+      std::optional<FilterMessage> text = FilterMessage::ReadStandardInput(error);
+      if (!text) {
+        std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
+        return false;
+      }
+      inputs.AddText(text->bytes(), "-", standardInputIsMbox);
+      standardInputRead = true;
+    }
+  }
   for (const InputProblem& problem : inputs.problems()) {
     std::fprintf(stderr, "trellisk-host: %s: %s\n", problem.path.c_str(), problem.reason.c_str());
   }
@@ -58,7 +73,7 @@ int RunScore(HostSession& session, const Arguments& arguments) {
     return kExitUsage;
   }
   MessageInputs inputs;
-  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
+  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs, arguments.Has("mbox"));
   PluginApi& plugin = session.plugin;
   const int threshold = static_cast<int>(session.environment.junkThreshold());
   StartPlugin(plugin, session.environment);
@@ -83,7 +98,7 @@ int RunTrain(HostSession& session, const Arguments& arguments) {
     return kExitUsage;
   }
   MessageInputs inputs;
-  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs);
+  const bool inputsReadable = CollectInputs(session, arguments.positionals(), inputs, arguments.Has("mbox"));
   PluginApi& plugin = session.plugin;
   const auto start = std::chrono::steady_clock::now();
   StartPlugin(plugin, session.environment);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/arguments.h"
+#include "host/filter_message.h"
 #include "host/host_environment.h"
 #include "host/message_inputs.h"
 #include "host/plugin_api.h"
@@ -18,10 +19,16 @@ namespace trellisk::host {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;  // the work failed, or some inputs could not be read
 inline constexpr int kExitUsage = 2;    // the command line was wrong
+// Exit codes of the mail filter, for delivery rules to act on.
+inline constexpr int kExitSpam = 0;
+inline constexpr int kExitHam = 1;
+inline constexpr int kExitFilterError = 3;
 
 struct HostSession {
   PluginApi& plugin;
   HostEnvironment& environment;
+  // The filter's message, read before anything else; null for other commands.
+  FilterMessage* filterMessage = nullptr;
 };
 
 struct Command {
@@ -36,9 +43,12 @@ struct Command {
 };
 
 // The messages named by the positional arguments (paths as given, resolved
-// against the directory the host was started in). Reports every path that
-// cannot be read on standard error and returns false then.
-bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs);
+// against the directory the host was started in; "-" is standard input,
+// one message or, with `standardInputIsMbox`, an mbox stream). Reports
+// every path that cannot be read on standard error and returns false then.
+inline constexpr const char* kStandardInput = "-";
+bool CollectInputs(HostSession& session, const std::vector<std::string>& paths, MessageInputs& inputs,
+                   bool standardInputIsMbox = false);
 
 // The messages of the --spam and --ham options, one given path at a time
 // (spam first) with its mbox files split into their messages: `onPath` gets

@@ -11,10 +11,12 @@ int RunStats(HostSession& session, const Arguments& arguments);
 int RunMacro(HostSession& session, const Arguments& arguments);
 int RunEval(HostSession& session, const Arguments& arguments);
 int RunSoak(HostSession& session, const Arguments& arguments);
+int RunFilter(HostSession& session, const Arguments& arguments);
 
 namespace {
 
 const OptionDefinition kJobs{"jobs", true, 'j'};
+const OptionDefinition kMbox{"mbox", false};
 
 }  // namespace
 
@@ -25,18 +27,22 @@ const std::vector<Command>& AllCommands() {
        "Starts the plug-in, asks it for the spam score of every message and stops it.\n"
        "Each line shows the score (0 ham .. 100 spam), SPAM or HAM by the host's junk\n"
        "threshold, and the message's name. PATH is a message file, an mbox file, a\n"
-       "Maildir folder or a directory of any of these.\n"
+       "Maildir folder or a directory of any of these; - is standard input.\n"
+       "  --mbox          standard input is an mbox stream, not one message\n"
        "  -j, --jobs N    call the plug-in from N host threads at once (default 1)\n"
        "Exit status 1 when some input could not be read; the others are scored.\n",
-       {kJobs}, RunScore},
+       {kJobs, kMbox}, RunScore},
       {"train", "train the plug-in with messages known to be spam or ham",
        "usage: trellisk-host [global options] train --spam|--ham [-j N] PATH...\n"
        "Starts the plug-in, hands it every message as the user's spam (or ham)\n"
-       "judgement, and stops it, which waits for the learning and saves it.\n"
+       "judgement, and stops it, which waits for the learning and saves it. PATH is\n"
+       "as for score; - is standard input (a mail client's training macro pipes the\n"
+       "message in).\n"
        "  --spam          the messages are spam\n"
        "  --ham           the messages are ham (not spam)\n"
+       "  --mbox          standard input is an mbox stream, not one message\n"
        "  -j, --jobs N    call the plug-in from N host threads at once (default 1)\n",
-       {{"spam", false}, {"ham", false}, kJobs}, RunTrain},
+       {{"spam", false}, {"ham", false}, kJobs, kMbox}, RunTrain},
       {"eval", "measure accuracy: train on half of known mail, score the other half",
        "usage: trellisk-host [global options] eval --spam PATH --ham PATH [options]\n"
        "Runs a fresh plug-in in a new temporary data directory. Within each given\n"
@@ -65,6 +71,18 @@ const std::vector<Command>& AllCommands() {
        "  --report-every N      seconds between reports (default 60)\n"
        "  -j, --jobs N          host threads (default 4)\n",
        {{"spam", true}, {"ham", true}, {"seconds", true}, {"report-every", true}, kJobs}, RunSoak},
+      {"filter", "filter one message from standard input, as a delivery agent pipes it",
+       "usage: trellisk-host [global options] filter [--passthrough=no]\n"
+       "Reads one message on standard input, scores it and writes it to standard output\n"
+       "with two header fields added at the end of its header:\n"
+       "  X-Trellisk-Score: N          the spam score, 0 (ham) .. 100 (spam)\n"
+       "  X-Trellisk-Status: Spam|Ham  by the host's junk threshold\n"
+       "Fields of those names already in the header are replaced; every other byte of\n"
+       "the message passes unchanged. On any failure the message is written unchanged\n"
+       "and the error goes to standard error.\n"
+       "  --passthrough=no    write only the verdict line, not the message\n"
+       "Exit status 0 for spam, 1 for ham, 3 on error.\n",
+       {{"passthrough", true}}, RunFilter},
       {"stats", "show the plug-in's statistics (the SPAMFILTERSTATISTIC macro)",
        "usage: trellisk-host [global options] stats\n"
        "Expands the statistics macro: messages learned, detections and corrections.\n",

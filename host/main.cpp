@@ -6,6 +6,7 @@
 
 #include "host/command.h"
 #include "platform/environment.h"
+#include "platform/terminal.h"
 
 namespace trellisk::host {
 namespace {
@@ -69,7 +70,17 @@ size_t CommandPosition(const std::vector<std::string>& words) {
   return words.size();
 }
 
-int Run(const std::vector<std::string>& words) {
+// Whether a filter run is to write only its verdict, not the message.
+bool VerdictOnly(const std::vector<std::string>& words) {
+  for (size_t i = 0; i < words.size(); ++i) {
+    if (words[i] == "--passthrough=no" || (words[i] == "--passthrough" && i + 1 < words.size() && words[i + 1] == "no")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int RunCommand(const std::vector<std::string>& words, FilterMessage* filterMessage) {
   const size_t commandAt = CommandPosition(words);
   Arguments global;
   std::string error;
@@ -127,8 +138,26 @@ int Run(const std::vector<std::string>& words) {
     std::fprintf(stderr, "trellisk-host: cannot load the plug-in %s: %s\n", pluginPath.c_str(), error.c_str());
     return kExitFailure;
   }
-  HostSession session{*plugin, environment};
+  HostSession session{*plugin, environment, filterMessage};
   return command->run(session, arguments);
+}
+
+// A filter reads its message before anything can fail, and whatever fails,
+// the message goes on unchanged.
+int Run(const std::vector<std::string>& words) {
+  const size_t commandAt = CommandPosition(words);
+  if (commandAt == words.size() || words[commandAt] != "filter") return RunCommand(words, nullptr);
+  platform::UseBinaryStandardStreams();
+  std::string error;
+  std::optional<FilterMessage> message = FilterMessage::ReadStandardInput(error);
+  if (!message) {
+    std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
+    return kExitFilterError;
+  }
+  const int code = RunCommand(words, &*message);
+  if (message->written() || VerdictOnly(words)) return code;
+  message->PassThrough();
+  return kExitFilterError;
 }
 
 }  // namespace

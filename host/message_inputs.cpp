@@ -1,5 +1,7 @@
 #include "host/message_inputs.h"
 
+#include "host/verdict_headers.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -128,14 +130,28 @@ void MessageInputs::AddDirectory(const std::string& path, const std::string& dis
 }
 
 void MessageInputs::AddFile(const std::string& path, const std::string& displayName) {
-  messages_.push_back({displayName, path, 0, std::nullopt});
+  messages_.push_back({displayName, path, 0, std::nullopt, nullptr});
+}
+
+void MessageInputs::AddText(std::string bytes, const std::string& displayName, bool mbox) {
+  const auto content = std::make_shared<const std::string>(std::move(bytes));
+  const auto messages = mbox ? SplitMbox(*content) : std::nullopt;
+  if (!messages) {
+    const size_t postmark = content->size() - WithoutPostmark(*content).size();
+    messages_.push_back({displayName, displayName, postmark, content->size() - postmark, content});
+    return;
+  }
+  for (size_t i = 0; i < messages->size(); ++i) {
+    const auto [offset, length] = (*messages)[i];
+    messages_.push_back({displayName + "#" + std::to_string(i + 1), displayName, offset, length, content});
+  }
 }
 
 void MessageInputs::ExpandMboxFiles() {
   std::vector<MessageInput> expanded;
   for (MessageInput& input : messages_) {
     std::optional<std::string> text;
-    if (!input.length) text = ReadFileBytes(input.path, 0, std::nullopt);
+    if (!input.length && !input.content) text = ReadFileBytes(input.path, 0, std::nullopt);
     const auto mbox = text ? SplitMbox(*text) : std::nullopt;
     if (!mbox) {
       expanded.push_back(std::move(input));
@@ -143,7 +159,7 @@ void MessageInputs::ExpandMboxFiles() {
     }
     for (size_t i = 0; i < mbox->size(); ++i) {
       const auto [offset, length] = (*mbox)[i];
-      expanded.push_back({input.name + "#" + std::to_string(i + 1), input.path, offset, length});
+      expanded.push_back({input.name + "#" + std::to_string(i + 1), input.path, offset, length, nullptr});
     }
   }
   messages_ = std::move(expanded);
@@ -151,6 +167,10 @@ void MessageInputs::ExpandMboxFiles() {
 
 bool LoadMessages(const MessageInput& input, std::vector<LoadedMessage>& messages, std::string& error) {
   messages.clear();
+  if (input.content) {
+    messages.push_back({input.name, input.content->substr(input.offset, input.length.value_or(std::string::npos))});
+    return true;
+  }
   std::optional<std::string> bytes = ReadFileBytes(input.path, input.offset, input.length);
   if (!bytes) {
     error = "cannot be read";

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ struct MessageInput {
   // One message's bytes within an mbox file; nothing for a whole file.
   size_t offset = 0;
   std::optional<size_t> length;
+  // The bytes of an input that is no file (standard input), or null.
+  std::shared_ptr<const std::string> content;
 };
 
 struct LoadedMessage {
@@ -43,6 +46,10 @@ class MessageInputs {
  public:
   // Expands every path; paths that cannot be read are collected as problems.
   void Add(const std::string& path, const std::string& displayName);
+  // Bytes that are no file, such as standard input: one message (without
+  // the postmark line a delivery agent may put in front), or with `mbox`
+  // every message of an mbox text.
+  void AddText(std::string bytes, const std::string& displayName, bool mbox);
   // Reads every file and lists the messages of each mbox file in its place,
   // for callers that need the position of every message.
   void ExpandMboxFiles();
