@@ -38,12 +38,14 @@ std::unique_ptr<platform::ReadableFile> OpenStoredFile(platform::FileSystem& fil
 std::optional<std::string> KeepCopyOf(platform::FileSystem& files, const std::string& path, std::string_view suffix,
                                       uint32_t time);
 
-// Writes the new content with `write` (false when a write failed) and puts
-// it in place of `path`. True only when the new file is in place; otherwise
-// the file at `path` is untouched.
 // True when the data file or its backup exists, whether or not it can be
 // opened: a store that could not read such a file must not replace it.
 bool StoredFileExists(platform::FileSystem& files, const std::string& path);
+// Writes the new content with `write` (false when a write failed) and puts
+// it in place of `path`. True only when the new content is in place;
+// otherwise the file at `path` is untouched. A data file that holds the new
+// content already is left as it is, so a store saved unchanged (a list
+// written back after loading, say) rewrites nothing.
 
 bool ReplaceStoredFile(platform::FileSystem& files, const std::string& path,
                        const std::function<bool(platform::WritableFile&)>& write);

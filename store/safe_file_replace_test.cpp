@@ -56,6 +56,19 @@ TEST_F(SafeFileReplaceTest, PutsTheNewContentInPlaceAndLeavesNoBackup) {
   EXPECT_FALSE(FileExists(dir_.File("store.tmp")));
 }
 
+TEST_F(SafeFileReplaceTest, TheSameContentRewritesNothing) {
+  for (const std::string content : {std::string(""), std::string(200000, 'x')}) {
+    ASSERT_TRUE(Save(content));
+    std::filesystem::last_write_time(path_, std::filesystem::file_time_type{});
+    EXPECT_TRUE(Save(content));
+    EXPECT_EQ(std::filesystem::last_write_time(path_), std::filesystem::file_time_type{}) << content.size();
+    EXPECT_TRUE(Save(content + "y"));
+    EXPECT_EQ(ReadFileBytes(path_), content + "y") << "a longer content is written";
+    EXPECT_TRUE(Save(content));
+    EXPECT_EQ(ReadFileBytes(path_), content) << "and a shorter one";
+  }
+}
+
 TEST_F(SafeFileReplaceTest, AFailedWriteKeepsTheOldFileAndRemovesTheBackup) {
   WriteFileBytes(path_, "old");
   EXPECT_FALSE(Save("new", false));
