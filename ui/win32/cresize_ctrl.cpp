@@ -143,7 +143,7 @@ LRESULT CResizeCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CResizeCtrl::Resized(int width, int height) {
-  const RECT before = GripperRect();
+  const RECT before = GripperRect(layout_.clientWidth(), layout_.clientHeight());
   InvalidateRect(window_, &before, TRUE);
   layout_.Resize(
       width, height, [this](int control) { return BoxOf(control); },
@@ -158,7 +158,7 @@ void CResizeCtrl::Place(const std::vector<ResizeLayout::Placement>& placements) 
     const ControlBox& box = placement.box;
     if (batch) {
       batch = DeferWindowPos(batch, controls_[placement.id], nullptr, box.x, box.y, box.width, box.height,
-                             SWP_NOZORDER | SWP_NOACTIVATE);
+                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
     }
   }
   if (batch) EndDeferWindowPos(batch);
@@ -172,8 +172,12 @@ ControlBox CResizeCtrl::BoxOf(int control) const {
 
 RECT CResizeCtrl::GripperRect() const {
   const RECT client = ClientRect(window_);
-  return {client.right - GetSystemMetrics(SM_CXVSCROLL), client.bottom - GetSystemMetrics(SM_CYHSCROLL), client.right,
-          client.bottom};
+  return GripperRect(client.right, client.bottom);
+}
+
+RECT CResizeCtrl::GripperRect(int clientWidth, int clientHeight) {
+  return {clientWidth - GetSystemMetrics(SM_CXVSCROLL), clientHeight - GetSystemMetrics(SM_CYHSCROLL), clientWidth,
+          clientHeight};
 }
 
 void CResizeCtrl::PaintGripper() {

@@ -43,7 +43,10 @@ class CResizeCtrl {
   void Resized(int width, int height);
   void Place(const std::vector<ResizeLayout::Placement>& placements);
   ControlBox BoxOf(int control) const;
+  // The size grip's square at the bottom-right corner: of the present
+  // client area, or of one `clientWidth` x `clientHeight`.
   RECT GripperRect() const;
+  static RECT GripperRect(int clientWidth, int clientHeight);
   void PaintGripper();
   bool InGripper(LPARAM screenPoint) const;
   // Manual sizing: a press on a sizing border, the moves, the release.
