@@ -213,7 +213,8 @@ TEST_F(WindowsSetup, OkKeepsWhatThePagesAndTheEditorChanged) {
     noiseWasOn = SendDlgItemMessageA(page, 1011, BM_GETCHECK, 0, 0) == BST_CHECKED;
     SendDlgItemMessageA(page, 1011, BM_CLICK, 0, 0);
 
-    Driver::PauseForScreenshot(Driver::SelectTab(frame, kDatabase), "setup-page-1");
+    Driver::SelectTab(frame, kDatabase);
+    Driver::PauseForScreenshot(frame, "setup-page-1");
     page = Driver::SelectTab(frame, kLists);
     Driver::PauseForScreenshot(frame, "setup-page-2");
     Driver::Press(page, 1031);
@@ -236,7 +237,8 @@ TEST_F(WindowsSetup, OkKeepsWhatThePagesAndTheEditorChanged) {
     page = Driver::SelectTab(frame, kDns);
     SetDlgItemTextA(page, 1022, "a.example\r\nb.example\r\nc.example");
     Driver::PauseForScreenshot(frame, "setup-page-3");
-    Driver::PauseForScreenshot(Driver::SelectTab(frame, kRegExp), "setup-page-4");
+    Driver::SelectTab(frame, kRegExp);
+    Driver::PauseForScreenshot(frame, "setup-page-4");
 
     page = Driver::SelectTab(frame, kLogfile);
     Driver::PauseForScreenshot(frame, "setup-page-5");
