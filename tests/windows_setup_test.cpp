@@ -9,7 +9,10 @@
 // page and editor and prints "screenshot NAME LEFT TOP RIGHT BOTTOM" (the
 // window's screen rectangle), for scripts/dialog-screenshots.sh.
 #include <windows.h>
+
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <richedit.h>
 // windows.h names the ANSI call SetEnvironmentVariable; the platform's is meant here.
 #undef SetEnvironmentVariable
@@ -65,9 +68,14 @@ class Driver {
     throw DriveFailure(std::string("no window \"") + title + "\"");
   }
 
+  // Waits up to 20 s for `condition`, which the dialog's thread brings about.
+  static void WaitUntil(const std::function<bool()>& condition, const std::string& what) {
+    for (int tries = 0; tries < 1000 && !condition(); ++tries) Sleep(20);
+    Require(condition(), what);
+  }
+
   static void WaitUntilGone(HWND window) {
-    for (int tries = 0; tries < 1000 && IsWindow(window); ++tries) Sleep(20);
-    Require(!IsWindow(window), "a dialog did not close");
+    WaitUntil([window] { return !IsWindow(window); }, "a dialog did not close");
   }
 
   // The page of `frame` that holds control `mark`.
@@ -86,8 +94,8 @@ class Driver {
     SendMessageA(frame, WM_NOTIFY, 1020, reinterpret_cast<LPARAM>(&notice));
     for (int other = kGeneral; other <= kAbout; ++other) {
       const bool shown = IsWindowVisible(Page(frame, static_cast<Tab>(other))) != FALSE;
-      Require(shown == (other == tab), "tab " + std::to_string(tab) + ": page " + std::to_string(other) +
-                                           (shown ? " shown" : " hidden"));
+      Require(shown == (other == tab),
+              "tab " + std::to_string(tab) + ": page " + std::to_string(other) + (shown ? " shown" : " hidden"));
     }
     return Page(frame, tab);
   }
@@ -247,7 +255,8 @@ TEST_F(WindowsSetup, OkKeepsWhatThePagesAndTheEditorChanged) {
     Require(IsWindowVisible(GetDlgItem(viewer, 8)) && !IsWindowVisible(GetDlgItem(viewer, 1)),
             "the log viewer shows Close alone");
     Require((SendDlgItemMessageA(viewer, 1032, EM_GETOPTIONS, 0, 0) & ECO_READONLY) != 0, "the log is editable");
-    Require(Driver::Text(viewer, 1032).find("Blacklist saved") != std::string::npos, "the log lacks the list editor's save");
+    Require(Driver::Text(viewer, 1032).find("Blacklist saved") != std::string::npos,
+            "the log lacks the list editor's save");
     Driver::PauseForScreenshot(viewer, "log-viewer");
     Driver::Press(viewer, 8);
     Driver::WaitUntilGone(viewer);
@@ -273,11 +282,24 @@ TEST_F(WindowsSetup, OkKeepsWhatThePagesAndTheEditorChanged) {
   EXPECT_NE(testing::ReadFileBytes(dir_.File("boxes.txt")).find("Empty Database"), std::string::npos);
 }
 
-TEST_F(WindowsSetup, CancelKeepsNothingOfThePages) {
-  const std::string failure = RunSetup([](HWND frame) {
-    const HWND page = Driver::SelectTab(frame, kGeneral);
+// Cancel forgets the fields, not what acted at once: a word database file
+// chosen with "..." stays in use.
+TEST_F(WindowsSetup, CancelKeepsOnlyWhatActedAtOnce) {
+  const std::string moved = dir_.path() + "\\moved.dat";
+  const std::string failure = RunSetup([&](HWND frame) {
+    HWND page = Driver::SelectTab(frame, kGeneral);
     SetDlgItemTextA(page, 1006, "7");
     SendDlgItemMessageA(page, 1011, BM_CLICK, 0, 0);
+
+    page = Driver::SelectTab(frame, kDatabase);
+    Driver::Press(page, 1002);
+    const HWND save = Driver::WaitForWindow("Save As");
+    SendMessageA(save, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(moved.c_str()));
+    Driver::Press(save, IDOK);
+    Driver::WaitUntilGone(save);
+    Driver::WaitUntil([&] { return Driver::Text(page, 1001) == moved; },
+                      "the path field does not show the chosen file");
+
     // The log viewer's close box closes it, although its Cancel is disabled.
     Driver::Press(Driver::SelectTab(frame, kLogfile), 1031);
     const HWND viewer = Driver::WaitForWindow("Logfile Viewer");
@@ -290,6 +312,8 @@ TEST_F(WindowsSetup, CancelKeepsNothingOfThePages) {
   plugin_->Finalize();
   EXPECT_EQ(Setting("MaxThreadCount"), RegistryValue::Dword(20));
   EXPECT_EQ(Setting("RemoveNoise"), RegistryValue::Dword(1));
+  EXPECT_EQ(Setting("DatabasePath"), RegistryValue::String(moved));
+  EXPECT_TRUE(fs::exists(moved));
 }
 
 }  // namespace

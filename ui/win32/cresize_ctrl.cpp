@@ -82,7 +82,8 @@ void CResizeCtrl::Detach() {
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
   RemovePropA(window_, kPropertyName);
   if (!hadThickFrame_) {
-    SetWindowLongPtrA(window_, GWL_STYLE, GetWindowLongPtrA(window_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_THICKFRAME));
+    SetWindowLongPtrA(window_, GWL_STYLE,
+                      GetWindowLongPtrA(window_, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_THICKFRAME));
   }
   window_ = nullptr;
 }

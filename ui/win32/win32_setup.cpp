@@ -1,6 +1,7 @@
 // The setup dialog on Windows: the rich-edit and tab-control classes it
 // needs, then the frame, with a box for each thing that failed.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "ui/setup_front_end.h"

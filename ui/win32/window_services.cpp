@@ -1,6 +1,7 @@
 #include "ui/win32/window_services.h"
 
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include <array>

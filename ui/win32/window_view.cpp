@@ -44,9 +44,7 @@ void WindowView::SetText(int id, std::string_view text) {
   SetDlgItemTextA(window_, id, std::string(text).c_str());
 }
 
-bool WindowView::IsChecked(int id) const {
-  return SendDlgItemMessageA(window_, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool WindowView::IsChecked(int id) const { return SendDlgItemMessageA(window_, id, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void WindowView::SetChecked(int id, bool checked) {
   SendDlgItemMessageA(window_, id, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -70,7 +68,9 @@ int WindowView::Selection(int id) const {
   return selected == CB_ERR ? -1 : static_cast<int>(selected);
 }
 
-void WindowView::Select(int id, int index) { SendDlgItemMessageA(window_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0); }
+void WindowView::Select(int id, int index) {
+  SendDlgItemMessageA(window_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
 
 void WindowView::Focus(int id) { SetFocus(Control(id)); }
 
