@@ -127,17 +127,20 @@ class Driver {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(*pause)));
   }
 
-  // Cancels whatever is still open, editors first, so that TBP_Setup returns.
+  // Cancels whatever is still open, the topmost dialog first, so that
+  // TBP_Setup returns.
   static void CloseEverything() {
-    for (const char* title : {"Blacklist Editor", "Logfile Viewer", "Setup"}) {
-      if (HWND window = FindShown(title)) {
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-        for (int tries = 0; tries < 250 && IsWindow(window); ++tries) Sleep(20);
-      }
+    for (int tries = 0; tries < 500; ++tries) {
+      const HWND window = FindShown(nullptr);
+      if (!window) return;
+      PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+      Sleep(20);
     }
   }
 
  private:
+  // A shown top-level dialog of this process titled `title` (null: any), the
+  // topmost first.
   static HWND FindShown(const char* title) {
     for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", title)) != nullptr;) {
       DWORD process = 0;
@@ -284,12 +287,18 @@ TEST_F(WindowsSetup, OkKeepsWhatThePagesAndTheEditorChanged) {
 
 // Cancel forgets the fields, not what acted at once: a word database file
 // chosen with "..." stays in use.
+// Cancel forgets the fields, not what acted at once: a word database file
+// chosen with "..." stays in use, and so does a language chosen from the
+// list, in which the dialogs opened afterwards speak.
 TEST_F(WindowsSetup, CancelKeepsOnlyWhatActedAtOnce) {
   const std::string moved = dir_.path() + "\\moved.dat";
   const std::string failure = RunSetup([&](HWND frame) {
     HWND page = Driver::SelectTab(frame, kGeneral);
     SetDlgItemTextA(page, 1006, "7");
     SendDlgItemMessageA(page, 1011, BM_CLICK, 0, 0);
+    const HWND languages = GetDlgItem(page, 1042);
+    SendMessageA(languages, CB_SETCURSEL, 7, 0);  // German
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(1042, CBN_SELCHANGE), reinterpret_cast<LPARAM>(languages));
 
     page = Driver::SelectTab(frame, kDatabase);
     Driver::Press(page, 1002);
@@ -297,12 +306,11 @@ TEST_F(WindowsSetup, CancelKeepsOnlyWhatActedAtOnce) {
     SendMessageA(save, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(moved.c_str()));
     Driver::Press(save, IDOK);
     Driver::WaitUntilGone(save);
-    Driver::WaitUntil([&] { return Driver::Text(page, 1001) == moved; },
-                      "the path field does not show the chosen file");
+    Driver::WaitUntil([&] { return Driver::Text(page, 1001) == moved; }, "the path field does not show the chosen file");
 
     // The log viewer's close box closes it, although its Cancel is disabled.
     Driver::Press(Driver::SelectTab(frame, kLogfile), 1031);
-    const HWND viewer = Driver::WaitForWindow("Logfile Viewer");
+    const HWND viewer = Driver::WaitForWindow("Logdatei-Anzeige");
     PostMessageA(viewer, WM_CLOSE, 0, 0);
     Driver::WaitUntilGone(viewer);
     Driver::Press(frame, 2);
@@ -314,6 +322,7 @@ TEST_F(WindowsSetup, CancelKeepsOnlyWhatActedAtOnce) {
   EXPECT_EQ(Setting("RemoveNoise"), RegistryValue::Dword(1));
   EXPECT_EQ(Setting("DatabasePath"), RegistryValue::String(moved));
   EXPECT_TRUE(fs::exists(moved));
+  EXPECT_EQ(Setting("Language"), RegistryValue::Dword(8));
 }
 
 }  // namespace
