@@ -48,7 +48,7 @@ quiet() {  # runs a command, showing its output only when it fails
 install_packages() {
   export DEBIAN_FRONTEND=noninteractive
   local packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix cmake ninja-build dpkg-dev
-                  libboost1.81-dev googletest wine wine64 ccache xvfb xauth)
+                  libboost1.81-dev googletest wine wine64 ccache xvfb)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
