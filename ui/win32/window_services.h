@@ -1,6 +1,6 @@
-// WindowServices is what the system's dialogs offer the setup logic:
-// message boxes, the system's save-file dialog and the editor window, all
-// over the thread's active window (the setup frame while it runs).
+// WindowServices is what the system's dialogs offer the setup logic: the
+// session's message boxes, and the system's save-file dialog and the editor
+// window over the thread's active window (the setup frame while it runs).
 //
 // Thread-safety: used only on the thread that runs the setup dialog.
 #pragma once
