@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Shows the setup frame of the 64-bit Windows build under wine on a virtual
 # X display, one page and language at a time, and writes a screenshot of
-# each: DIR/setup-<language>-<page>.png. Without imagemagick it only checks
-# that every dialog is created and shown. Exits 77 (skipped) when no display
-# can be started. Usage: dialog-screenshots.sh BUILD_DIR OUT_DIR [LANG:PAGE...]
+# each: DIR/setup-<language>-<page>.png. Then the real setup dialog as the
+# plug-in runs it: windows_setup_test works through it and stops at every
+# page (DIR/setup-page-<page>.png), the black-list editor
+# (DIR/blacklist-editor.png) and the log viewer (DIR/log-viewer.png).
+# Without imagemagick it only checks that every dialog is created and
+# shown. Exits 77 (skipped) when no display can be started. Wine draws the
+# title bars with the fonts of the package fonts-wine.
+# Usage: dialog-screenshots.sh BUILD_DIR OUT_DIR [LANG:PAGE...]
 # (default: 0:0 8:0 1:0 19:0 and English pages 1 to 6).
 set -uo pipefail
 BUILD=$1
@@ -43,5 +48,21 @@ for shot in "${shots[@]}"; do
   wait $preview
 done
 rm -f "$OUT/full.png"
+
+# The real dialogs: the test prints "screenshot NAME LEFT TOP RIGHT BOTTOM"
+# and waits while each window is taken from the screen.
+tour=$OUT/setup-tour.log
+(cd "$BUILD" && TRELLISK_SCREENSHOT_PAUSE_MS=2000 wine windows_setup_test.exe --gtest_filter='*OkKeeps*') 2>&1 |
+  tee "$tour" | while read -r word name left top right bottom; do
+    [ "$word" = screenshot ] && command -v import >/dev/null || continue
+    bottom=${bottom%$'\r'}
+    sleep 0.5  # the page paints itself
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$OUT/$name.png"
+  done
+if ! grep -q "PASSED.*1 test" "$tour"; then
+  echo "FAILED: the setup dialog tour: $(tail -20 "$tour")" >&2
+  failures=$((failures + 1))
+fi
+rm -f "$tour"
 [ $failures -eq 0 ] && echo "dialog-screenshots.sh: every dialog shown"
 exit $((failures > 0))

@@ -9,7 +9,8 @@
 #                    an architecture that is not tested gets only the plug-in
 #                    and the test host built
 #   WIN_SUITES       the test programs built and run under wine (default: the
-#                    suites that hold on Windows, below)
+#                    suites that hold on Windows, below; windows_setup_test
+#                    opens the setup dialog on a virtual X display, Xvfb)
 #   WIN_CACHE        PCRE2 sources and builds, wine prefixes (default
 #                    ~/.cache/trellisk-windows, kept across clones like ccache)
 #   WIN_JOBS         parallel build jobs (default: the number of cores)
@@ -29,7 +30,7 @@ pcre2_version=10.42
 # architectures. The others compare file bytes with LF line ends or paths
 # with "/" separators, as written on Linux, and stay there.
 suites=${WIN_SUITES:-"platform_test platform_win32_test registry_test string_table_test store_table_test
-  store_concurrency_test classifier_test line_end_portability_test windows_e2e_test"}
+  store_concurrency_test classifier_test line_end_portability_test windows_e2e_test windows_setup_test"}
 t0=$SECONDS
 phase() { echo "windows-cross.sh [$((SECONDS - t0))s]: $*"; }
 quiet() {  # runs a command, showing its output only when it fails
@@ -47,7 +48,7 @@ quiet() {  # runs a command, showing its output only when it fails
 install_packages() {
   export DEBIAN_FRONTEND=noninteractive
   local packages=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix cmake ninja-build dpkg-dev
-                  libboost1.81-dev googletest wine wine64 ccache)
+                  libboost1.81-dev googletest wine wine64 ccache xvfb)
   local missing=()
   for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -113,9 +114,25 @@ prepare_wine() {
   fi
 }
 
+# A virtual X display for the test programs that open dialogs, made before
+# wine's first program so that its desktop has it. Wine places its windows
+# itself: no window manager to wait for.
+start_display() {
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  display_pid=$!
+  for _ in $(seq 1 50); do [ -s "$number" ] && break; sleep 0.1; done
+  export DISPLAY=:$(cat "$number")
+  rm -f "$number"
+}
+
 test_arch() {  # architecture
   prepare_wine "$1"
+  start_display
   wineserver -p 2>/dev/null || true  # one server for every test program (unless one runs)
+  grep -qs '"Managed"="N"' "$WINEPREFIX/user.reg" ||
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # One program first: two programs that start wine's services at the same
   # moment can hang.
   wine cmd /c exit 0
@@ -124,6 +141,7 @@ test_arch() {  # architecture
   names=$(echo $suites plugin_exports_only_tbp | tr ' ' '|')
   ctest --test-dir "$repo/build-win-$1" --output-on-failure -j 2 -R "^($names)\$" || rc=$?
   wineserver -k || true
+  kill "$display_pid" 2>/dev/null || true
   return $rc
 }
 

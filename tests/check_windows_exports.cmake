@@ -23,7 +23,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/expected_exports.cmake)
 trellisk_expect_exports("${exported}")
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${listing}")
-set(system KERNEL32.dll USER32.dll ADVAPI32.dll WS2_32.dll WSOCK32.dll msvcrt.dll)
+set(system KERNEL32.dll USER32.dll GDI32.dll COMCTL32.dll COMDLG32.dll ADVAPI32.dll WS2_32.dll WSOCK32.dll
+  msvcrt.dll)
 foreach(import IN LISTS imports)
   string(REPLACE "DLL Name: " "" dll "${import}")
   string(TOUPPER "${dll}" upper)
