@@ -141,6 +141,7 @@ class MillionWordDatabase {
  public:
   MillionWordDatabase() {
     settings_.DatabasePath = directory_.File("database.dat");
+    database_.SetOptions(WordDatabaseOptionsOf(settings_));
     LearnSyntheticWords(database_, Words(), kSeed);
     database_.Save();
   }
