@@ -165,13 +165,13 @@ std::optional<ControlKind> DialogForm::KindOf(int id) const {
   return control ? std::optional<ControlKind>(control->kind) : std::nullopt;
 }
 
-void DialogForm::Paint(Screen& screen, int focus) const {
-  for (const Control& control : controls_) {
+void DialogForm::Paint(Screen& screen, int focus) {
+  for (Control& control : controls_) {
     if (control.shown && control.box.width > 0) PaintControl(screen, control, control.id == focus);
   }
 }
 
-void DialogForm::PaintControl(Screen& screen, const Control& control, bool focused) const {
+void DialogForm::PaintControl(Screen& screen, Control& control, bool focused) {
   const CellBox& box = control.box;
   const Style plain = control.enabled ? Style::kNormal : Style::kDisabled;
   const Style active = !control.enabled ? Style::kDisabled : focused ? Style::kFocus : Style::kNormal;
@@ -213,14 +213,13 @@ void DialogForm::PaintControl(Screen& screen, const Control& control, bool focus
   }
 }
 
-void DialogForm::PaintField(Screen& screen, const Control& control, bool focused) const {
+void DialogForm::PaintField(Screen& screen, Control& control, bool focused) {
   CellBox inside = control.box;
   if (control.kind == ControlKind::kTextArea) {
     screen.Window(control.box, L"");
     inside = TextAreaInside(control.box);
   }
-  // Scrolling the view is no change of the text.
-  TextField& field = const_cast<TextField&>(control.field);
+  TextField& field = control.field;
   const std::vector<std::wstring> lines = field.View(inside.height, inside.width);
   const Style style = !control.enabled ? Style::kDisabled
                       : control.kind == ControlKind::kEdit ? (focused ? Style::kFocus : Style::kField)

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +36,8 @@ class DialogForm final : public DialogView {
   CellBox BoxOf(int id) const;
   std::optional<ControlKind> KindOf(int id) const;
 
-  void Paint(Screen& screen, int focus) const;
+  // Painting scrolls the text fields to their carets.
+  void Paint(Screen& screen, int focus);
 
   // The controls that can take the focus now, in template order.
   std::vector<int> FocusOrder() const;
@@ -96,8 +96,8 @@ class DialogForm final : public DialogView {
   const Control* Find(int id) const;
   static bool Interactive(const Control& control);
   LayoutItem LayoutOf(const Control& control) const;
-  void PaintControl(Screen& screen, const Control& control, bool focused) const;
-  void PaintField(Screen& screen, const Control& control, bool focused) const;
+  void PaintControl(Screen& screen, Control& control, bool focused);
+  void PaintField(Screen& screen, Control& control, bool focused);
   Reply Toggle(Control& control);
   Reply ChooseEntry(Screen& screen, Control& control);
 

@@ -9,7 +9,6 @@
 #pragma once
 
 #include <map>
-#include <optional>
 
 #include "base/dialog_template.h"
 #include "ui/editor_dialog.h"

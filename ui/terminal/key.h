@@ -1,6 +1,5 @@
 // Key is one input event of the terminal front end: a typed character, an
-// editing or moving key, a mouse click, a resize of the terminal, or the
-// end of a short wait without input. The screen (terminal_screen.h) reads
+// editing or moving key, a mouse click or a resize of the terminal. The screen (terminal_screen.h) reads
 // them from the terminal; the controls take them without knowing curses.
 // A plain value.
 #pragma once
@@ -8,7 +7,7 @@
 namespace trellisk::ui::terminal {
 
 enum class KeyCode {
-  kNone,  // the wait ended without input
+  kNone,  // no key (a default Key)
   kChar,
   kTab,
   kBackTab,

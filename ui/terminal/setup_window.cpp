@@ -124,12 +124,12 @@ void SetupWindow::PaintTabs(const CellBox& row) {
   if (shown < count) screen_.Put(row.row, row.column + row.width - 1, L">", 1, Style::kTitle);
 }
 
-std::vector<SetupWindow::Focus> SetupWindow::FocusOrder() const {
+std::vector<SetupWindow::Focus> SetupWindow::FocusOrder() {
   std::vector<Focus> order{Focus{}};
   if (DialogForm* shown = page()) {
     for (int id : shown->FocusOrder()) order.push_back(Focus{shown, id});
   }
-  for (int id : frame_.FocusOrder()) order.push_back(Focus{const_cast<DialogForm*>(&frame_), id});
+  for (int id : frame_.FocusOrder()) order.push_back(Focus{&frame_, id});
   return order;
 }
 
@@ -152,7 +152,6 @@ void SetupWindow::SelectTab(int tab) {
 void SetupWindow::HandleKey(const Key& key) {
   switch (key.code) {
     case KeyCode::kResize:
-    case KeyCode::kNone:
     case KeyCode::kOther:
       return;
     case KeyCode::kPageUp:

@@ -54,7 +54,7 @@ class SetupWindow final : public DialogServices {
 
   void Paint();
   void PaintTabs(const CellBox& row);
-  std::vector<Focus> FocusOrder() const;
+  std::vector<Focus> FocusOrder();
   void MoveFocus(int step);
   void SelectTab(int tab);
 

@@ -17,3 +17,9 @@ target_sources(trellisk_ui PRIVATE
 target_include_directories(trellisk_ui PRIVATE ${CURSES_INCLUDE_DIRS})
 target_compile_options(trellisk_ui PRIVATE ${CURSES_CFLAGS})
 target_link_libraries(trellisk_ui PRIVATE ${CURSES_LIBRARIES})
+
+if(TRELLISK_BUILD_TESTS)
+  trellisk_test(terminal_ui_test
+    SOURCES terminal/terminal_ui_test.cpp
+    DEPENDS trellisk_ui)
+endif()
