@@ -4,9 +4,11 @@
 # The General page opens with the seven tab captions; every label of every
 # page shows whole at both sizes; typed numbers, a check box and the DNS
 # zones reach the registry with OK, and nothing with Esc; the black-list
-# editor adds an entry that the next scoring run uses; a box of the
-# plug-in shows inside the dialog. Without a terminal the dialog is not
-# created and the host is told so.
+# editor adds an entry that the next scoring run uses and keeps its layout
+# when the terminal is resized; a box of the plug-in shows inside the
+# dialog; mouse clicks select a tab, toggle a box and press OK (where the
+# kernel lets a test type into a terminal). Without a terminal the dialog
+# is not created and the host is told so.
 # Usage: setup_terminal_test.sh <trellisk-host>
 set -uo pipefail
 HOST=$1
@@ -40,6 +42,16 @@ wait_for() {
   fail "$1: the screen never showed '$2'"
   screen "$1" >&2
   return 1
+}
+# wait_line NAME N PATTERN: until line N of the screen matches PATTERN.
+wait_line() {
+  local tries
+  for tries in $(seq 100); do
+    screen "$1" | sed -n "$2p" | grep -q -- "$3" && return 0
+    sleep 0.1
+  done
+  fail "$1: line $2 never matched '$3'"
+  screen "$1" >&2
 }
 wait_gone() {
   local tries
@@ -131,6 +143,11 @@ wait_for lists "Edit Blacklist"
 keys lists Tab Tab Tab Tab Tab Tab Enter
 wait_for lists "Blacklist Editor"
 type_text lists "TEXT: spammer@example.com"
+tm resize-window -t lists -x 100 -y 30
+wait_line lists 30 '^└─*┘$'
+wait_line lists 29 '\[ Apply \].*\[ Cancel \]'
+screen lists | grep -qF "TEXT: spammer@example.com" || fail "lists: the typed entry went with the resize"
+tm resize-window -t lists -x 80 -y 24
 keys lists Tab Enter
 wait_for lists "Edit Blacklist"
 keys lists Tab Space Tab Space
@@ -145,6 +162,41 @@ scored=$("$HOST" --data "$WORK/lists" --setting DNSBlacklist=0 score "$WORK/send
 [[ "$scored" == "100 SPAM "* ]] || fail "lists: the black-listed sender scores '$scored'"
 unlisted=$("$HOST" --data "$WORK/unlisted" --setting DNSBlacklist=0 score "$WORK/sender.eml" 2>&1)
 [[ "$unlisted" == "100 SPAM "* ]] && fail "without the entry the sender scores 100 as well"
+
+# 5. The mouse: a press and release of the first button typed into the
+# terminal as the terminal reports them.
+# locate NAME TEXT: the row and column where TEXT starts on the screen.
+locate() {
+  screen "$1" | python3 -c '
+import sys
+for row, line in enumerate(sys.stdin.read().split("\n")):
+    if sys.argv[1] in line:
+        print(row, line.index(sys.argv[1])); break' "$2"
+}
+click() {  # name text
+  local row column
+  read -r row column < <(locate "$1" "$2")
+  python3 - "$(tm display -p -t "$1" '#{pane_tty}')" "$row" "$column" <<'PY'
+import fcntl, sys, termios
+tty, row, column = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+with open(tty, "wb", buffering=0) as terminal:
+    for button in (32, 35):
+        for byte in b"\x1b[M" + bytes([button, 33 + column, 33 + row]):
+            fcntl.ioctl(terminal, termios.TIOCSTI, bytes([byte]))
+PY
+}
+if command -v python3 >/dev/null && [ "$(cat /proc/sys/dev/tty/legacy_tiocsti 2>/dev/null || echo 1)" = 1 ]; then
+  start mouse 80 24
+  click mouse DNS-Blacklist
+  wait_for mouse "DNS Blacklist Servers"
+  click mouse "[ ] DNS-Blacklist Activ"
+  wait_for mouse "[x] DNS-Blacklist Activ"
+  click mouse "[ OK ]"
+  wait_for mouse "host exited 0"
+  expect_registry mouse DNSBlacklist '"DNSBlacklist"=dword:00000001'
+else
+  echo "setup_terminal_test: no mouse test (a test cannot type into a terminal here)"
+fi
 
 [ $failures -eq 0 ] && echo "setup_terminal_test: all passed"
 exit $((failures > 0))
