@@ -2,19 +2,17 @@
 
 #include <cstdio>
 
-#include "ui/terminal/modal_windows.h"
-
 namespace trellisk::ui::terminal {
 
 void ScreenBoxes::Present(std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (screen_ == nullptr) {
+  if (!show_) {
     lock.unlock();
     std::fprintf(stderr, "%s\n", platform::FormatMessageBoxLine(caption, text, icon).c_str());
   } else if (std::this_thread::get_id() == uiThread_) {
-    Screen& screen = *screen_;
+    const Show show = show_;
     lock.unlock();
-    ShowMessageBox(screen, caption, text, icon);
+    show(caption, text, icon);
   } else {
     queued_.push_back(Box{std::string(caption), std::string(text), icon});
   }
@@ -25,12 +23,12 @@ void ScreenBoxes::ShowQueued() {
   // A box shown waits for keys, which come back here.
   if (showing_) return;
   showing_ = true;
-  while (!queued_.empty() && screen_ != nullptr) {
+  while (!queued_.empty() && show_) {
     const Box box = std::move(queued_.front());
     queued_.pop_front();
-    Screen& screen = *screen_;
+    const Show show = show_;
     lock.unlock();
-    ShowMessageBox(screen, box.caption, box.text, box.icon);
+    show(box.caption, box.text, box.icon);
     lock.lock();
   }
   showing_ = false;
@@ -38,7 +36,7 @@ void ScreenBoxes::ShowQueued() {
 
 std::vector<std::string> ScreenBoxes::Detach() {
   const std::lock_guard<std::mutex> lock(mutex_);
-  screen_ = nullptr;
+  show_ = nullptr;
   std::vector<std::string> lines;
   for (const Box& box : queued_) lines.push_back(platform::FormatMessageBoxLine(box.caption, box.text, box.icon));
   queued_.clear();

@@ -13,20 +13,23 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/message_box_presenter.h"
-#include "ui/terminal/terminal_screen.h"
 
 namespace trellisk::ui::terminal {
 
 class ScreenBoxes final : public platform::MessageBoxPresenter {
  public:
+  // Shows one box modally on the screen and returns when it is closed.
+  using Show = std::function<void(std::string_view caption, std::string_view text, platform::MessageBoxIcon icon)>;
+
   // The calling thread is the UI thread.
-  explicit ScreenBoxes(Screen& screen) : screen_(&screen), uiThread_(std::this_thread::get_id()) {}
+  explicit ScreenBoxes(Show show) : show_(std::move(show)), uiThread_(std::this_thread::get_id()) {}
 
   void Present(std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) override;
   // Shows the queued boxes one after the other.
@@ -42,7 +45,8 @@ class ScreenBoxes final : public platform::MessageBoxPresenter {
   };
 
   std::mutex mutex_;
-  Screen* screen_;
+  // Empty once detached.
+  Show show_;
   const std::thread::id uiThread_;
   std::deque<Box> queued_;
   bool showing_ = false;

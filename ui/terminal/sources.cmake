@@ -21,5 +21,6 @@ target_link_libraries(trellisk_ui PRIVATE ${CURSES_LIBRARIES})
 if(TRELLISK_BUILD_TESTS)
   trellisk_test(terminal_ui_test
     SOURCES terminal/terminal_ui_test.cpp
-    DEPENDS trellisk_ui)
+    DEPENDS trellisk_ui
+    LABELS "unit;threads")
 endif()

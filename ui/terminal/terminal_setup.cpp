@@ -5,6 +5,7 @@
 
 #include "platform/message_box_presenter.h"
 #include "ui/setup_front_end.h"
+#include "ui/terminal/modal_windows.h"
 #include "ui/terminal/screen_boxes.h"
 #include "ui/terminal/setup_window.h"
 
@@ -44,7 +45,10 @@ class ScreenClosing {
 int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session) {
   std::unique_ptr<Screen> screen = Screen::Open();
   if (!screen) return CannotCreateDialog(core, *session);
-  const auto boxes = std::make_shared<ScreenBoxes>(*screen);
+  const auto boxes = std::make_shared<ScreenBoxes>(
+      [&screen = *screen](std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) {
+        terminal::ShowMessageBox(screen, caption, text, icon);
+      });
   bool ran = false;
   {
     const platform::ScopedMessageBoxPresenter presenter(boxes);

@@ -1,11 +1,16 @@
 // The terminal front end without a terminal: every dialog template laid out
-// on the cell areas the setup frame gives its pages and windows, and the
-// text of the edit controls as the dialog logic reads it.
+// on the cell areas the setup frame gives its pages and windows, the text
+// of the edit controls as the dialog logic reads it, and the system's
+// message boxes of every thread on the way to the screen.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "base/dialog_template.h"
+#include "platform/message_box_presenter.h"
 #include "base/resource_module.h"
 #include "ui/terminal/dialog_form.h"
+#include "ui/terminal/screen_boxes.h"
 #include "ui/terminal/text_field.h"
 #include "ui/terminal/wide_text.h"
 
@@ -126,6 +131,28 @@ TEST(TerminalText, MnemonicsGoAndWideTextRoundTrips) {
   EXPECT_EQ(WithoutMnemonics(L"&Apply && go"), L"Apply & go");
   EXPECT_EQ(Narrow(Wide("Größe 😀 размер")), "Größe 😀 размер");
   EXPECT_EQ(Wide("😀").size(), 1u);
+}
+
+TEST(TerminalBoxes, SystemBoxesOfOtherThreadsWaitForTheUiThreadAndDetachingHandsThemBack) {
+  using platform::MessageBoxIcon;
+  std::vector<std::string> shown;
+  const auto boxes = std::make_shared<ScreenBoxes>([&](std::string_view caption, std::string_view text,
+                                                       MessageBoxIcon icon) {
+    shown.push_back(platform::FormatMessageBoxLine(caption, text, icon));
+  });
+  {
+    const platform::ScopedMessageBoxPresenter presenter(boxes);
+    platform::SystemMessageBoxes().Show("Error", "at once", MessageBoxIcon::Error);
+    std::thread([] { platform::SystemMessageBoxes().Show("Warning", "later", MessageBoxIcon::Warning); }).join();
+    EXPECT_EQ(shown, std::vector<std::string>{"message box [error] Error: at once"});
+    boxes->ShowQueued();
+    EXPECT_EQ(shown.back(), "message box [warning] Warning: later");
+    std::thread([] { platform::SystemMessageBoxes().Show("Warning", "left", MessageBoxIcon::Warning); }).join();
+    EXPECT_EQ(boxes->Detach(), std::vector<std::string>{"message box [warning] Warning: left"});
+  }
+  platform::SystemMessageBoxes().Show("Error", "after the dialog", MessageBoxIcon::Error);
+  boxes->ShowQueued();
+  EXPECT_EQ(shown.size(), 2u);
 }
 
 }  // namespace
