@@ -47,34 +47,6 @@ ControlKind KindOfItem(const DialogItem& item) {
   return ControlKind::kStatic;
 }
 
-std::vector<std::wstring> SplitLines(std::wstring_view text) {
-  std::vector<std::wstring> lines(1);
-  for (wchar_t c : text) {
-    if (c == L'\n') {
-      lines.emplace_back();
-    } else if (c != L'\r') {
-      lines.back() += c;
-    }
-  }
-  return lines;
-}
-
-// Each line broken at blanks so that it fits `width` cells.
-std::vector<std::wstring> Wrap(std::wstring_view text, int width) {
-  std::vector<std::wstring> wrapped;
-  for (std::wstring line : SplitLines(text)) {
-    while (CellWidth(line) > width && width > 0) {
-      const size_t fits = FitCells(line, width).size();
-      size_t cut = line.rfind(L' ', fits);
-      if (cut == std::wstring::npos || cut == 0) cut = fits;
-      wrapped.push_back(line.substr(0, cut));
-      line.erase(0, line[cut] == L' ' ? cut + 1 : cut);
-    }
-    wrapped.push_back(line);
-  }
-  return wrapped;
-}
-
 int WidestLine(std::wstring_view text) {
   int widest = 0;
   for (const std::wstring& line : SplitLines(text)) widest = std::max(widest, CellWidth(line));
@@ -83,12 +55,13 @@ int WidestLine(std::wstring_view text) {
 
 int LineCount(std::wstring_view text) { return static_cast<int>(SplitLines(text).size()); }
 
-}  // namespace
-
+// The text area inside a multi-line control's border.
 CellBox TextAreaInside(const CellBox& box) {
   if (box.height < 3 || box.width < 3) return box;
   return CellBox{box.row + 1, box.column + 1, box.height - 2, box.width - 2};
 }
+
+}  // namespace
 
 DialogForm::DialogForm(const DialogTemplate& dialog)
     : dialogWidth_(dialog.width), title_(Wide(platform::Utf16ToUtf8(dialog.title))) {
@@ -160,11 +133,6 @@ CellBox DialogForm::BoxOf(int id) const {
   return control ? control->box : CellBox{};
 }
 
-std::optional<ControlKind> DialogForm::KindOf(int id) const {
-  const Control* control = Find(id);
-  return control ? std::optional<ControlKind>(control->kind) : std::nullopt;
-}
-
 void DialogForm::Paint(Screen& screen, int focus) {
   for (Control& control : controls_) {
     if (control.shown && control.box.width > 0) PaintControl(screen, control, control.id == focus);
@@ -177,7 +145,7 @@ void DialogForm::PaintControl(Screen& screen, Control& control, bool focused) {
   const Style active = !control.enabled ? Style::kDisabled : focused ? Style::kFocus : Style::kNormal;
   switch (control.kind) {
     case ControlKind::kStatic: {
-      const std::vector<std::wstring> lines = Wrap(control.text, box.width);
+      const std::vector<std::wstring> lines = WrapLines(control.text, box.width);
       for (int row = 0; row < box.height && row < static_cast<int>(lines.size()); ++row) {
         screen.Put(box.row + row, box.column, lines[row], box.width, plain);
       }
@@ -311,8 +279,6 @@ DialogForm::Reply DialogForm::ChooseEntry(Screen& screen, Control& control) {
 }
 
 int DialogForm::TakeFocusRequest() { return std::exchange(focusRequest_, 0); }
-
-std::string DialogForm::title() const { return Narrow(title_); }
 
 DialogForm::Control* DialogForm::Find(int id) {
   for (Control& control : controls_) {

@@ -34,7 +34,6 @@ class DialogForm final : public DialogView {
   // Places one control directly.
   void Move(int id, const CellBox& box);
   CellBox BoxOf(int id) const;
-  std::optional<ControlKind> KindOf(int id) const;
 
   // Painting scrolls the text fields to their carets.
   void Paint(Screen& screen, int focus);
@@ -55,7 +54,7 @@ class DialogForm final : public DialogView {
 
   // The control the logic asked to focus since the last call, or 0.
   int TakeFocusRequest();
-  std::string title() const;
+  const std::wstring& title() const { return title_; }
   bool ended() const { return result_.has_value(); }
   int result() const { return result_.value_or(0); }
   // The window's place as Rect tells it; Place is handed to `placer`.
@@ -109,8 +108,5 @@ class DialogForm final : public DialogView {
   CellBox window_;
   std::function<void(const WindowRect&)> placer_;
 };
-
-// The text area inside a multi-line control's border.
-CellBox TextAreaInside(const CellBox& box);
 
 }  // namespace trellisk::ui::terminal

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "ui/terminal/wide_text.h"
-
 namespace trellisk::ui::terminal {
 namespace {
 
@@ -56,7 +54,7 @@ void EditorWindow::Run() {
 }
 
 void EditorWindow::Paint() {
-  screen_.Window(window_, Wide(form_.title()));
+  screen_.Window(window_, form_.title());
   form_.Paint(screen_, focus_);
 }
 

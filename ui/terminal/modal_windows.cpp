@@ -25,32 +25,6 @@ const wchar_t* IconWord(platform::MessageBoxIcon icon) {
   }
 }
 
-// The text in lines of at most `width` cells, broken at blanks.
-std::vector<std::wstring> BoxLines(const std::wstring& text, int width) {
-  std::vector<std::wstring> lines;
-  std::wstring rest;
-  const auto flush = [&] {
-    while (CellWidth(rest) > width) {
-      const size_t fits = FitCells(rest, width).size();
-      size_t cut = rest.rfind(L' ', fits);
-      if (cut == std::wstring::npos || cut == 0) cut = fits;
-      lines.push_back(rest.substr(0, cut));
-      rest.erase(0, rest[cut] == L' ' ? cut + 1 : cut);
-    }
-    lines.push_back(rest);
-    rest.clear();
-  };
-  for (wchar_t c : text) {
-    if (c == L'\n') {
-      flush();
-    } else if (c != L'\r') {
-      rest += c;
-    }
-  }
-  flush();
-  return lines;
-}
-
 bool Dismisses(const Key& key) {
   return key.code == KeyCode::kEnter || key.code == KeyCode::kEscape || key.code == KeyCode::kMouse ||
          (key.code == KeyCode::kChar && key.ch == L' ');
@@ -62,7 +36,7 @@ void ShowMessageBox(Screen& screen, std::string_view caption, std::string_view t
   const std::wstring body = IconWord(icon) + Wide(text);
   const std::wstring title = Wide(caption);
   const int inner = std::min(kMaxBoxWidth, screen.columns() - 2 * kMargin - 2);
-  const std::vector<std::wstring> lines = BoxLines(body, inner);
+  const std::vector<std::wstring> lines = WrapLines(body, inner);
   int widest = std::max(CellWidth(title) + 4, 8);
   for (const std::wstring& line : lines) widest = std::max(widest, CellWidth(line));
   Screen::Layer layer(screen, [&] {

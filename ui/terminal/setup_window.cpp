@@ -81,7 +81,7 @@ int SetupWindow::Run() {
 
 void SetupWindow::Paint() {
   const CellBox window = CentredBox(screen_, frameRows_, frameColumns_);
-  screen_.Window(window, Wide(frame_.title()));
+  screen_.Window(window, frame_.title());
   frame_.Layout(Shrunk(window, 1, 1));
   const CellBox tabs = frame_.BoxOf(kSetupTabControl);
   PaintTabs(CellBox{tabs.row, tabs.column, 1, tabs.width});

@@ -197,10 +197,6 @@ void Screen::Window(const CellBox& box, std::wstring_view title) {
   Put(box.row, box.column + 2, shown, CellWidth(shown), Style::kTitle);
 }
 
-void Screen::HorizontalLine(int row, int column, int width) {
-  if (width > 0 && row >= 0 && row < rows()) mvwhline(stdscr, row, column, ACS_HLINE, width);
-}
-
 void Screen::PlaceCaret(int row, int column) {
   caretRow_ = row;
   caretColumn_ = column;

@@ -61,7 +61,6 @@ class Screen {
   void Put(int row, int column, std::wstring_view text, int width, Style style);
   // A window: a border with `title` in its top line and a blank inside.
   void Window(const CellBox& box, std::wstring_view title);
-  void HorizontalLine(int row, int column, int width);
   // Where the caret shows after this repaint (none unless a painter says).
   void PlaceCaret(int row, int column);
 

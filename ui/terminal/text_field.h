@@ -26,7 +26,6 @@ class TextField {
   void SetCaret(size_t position);
   void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
   void SetNumbersOnly(bool numbersOnly) { numbersOnly_ = numbersOnly; }
-  bool multiLine() const { return multiLine_; }
 
   // Applies an editing or moving key; false when the field has no use for
   // it (Tab, Escape, Enter on one line, ...). `pageRows` is how many lines

@@ -1,5 +1,6 @@
 #include "ui/terminal/wide_text.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "platform/code_page.h"
@@ -56,6 +57,33 @@ std::wstring_view FitCells(std::wstring_view text, int cells) {
     if (used > cells) break;
   }
   return text.substr(0, count);
+}
+
+std::vector<std::wstring> SplitLines(std::wstring_view text) {
+  std::vector<std::wstring> lines(1);
+  for (wchar_t c : text) {
+    if (c == L'\n') {
+      lines.emplace_back();
+    } else if (c != L'\r') {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+std::vector<std::wstring> WrapLines(std::wstring_view text, int width) {
+  std::vector<std::wstring> wrapped;
+  for (std::wstring line : SplitLines(text)) {
+    while (width > 0 && CellWidth(line) > width) {
+      const size_t fits = std::max<size_t>(1, FitCells(line, width).size());
+      size_t cut = line.rfind(L' ', fits);
+      if (cut == std::wstring::npos || cut == 0) cut = fits;
+      wrapped.push_back(line.substr(0, cut));
+      line.erase(0, line[cut] == L' ' ? cut + 1 : cut);
+    }
+    wrapped.push_back(line);
+  }
+  return wrapped;
 }
 
 std::wstring WithoutMnemonics(std::wstring_view text) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trellisk::ui::terminal {
 
@@ -18,6 +19,12 @@ int CellWidth(std::wstring_view text);
 
 // The longest start of `text` that fits in `cells`.
 std::wstring_view FitCells(std::wstring_view text, int cells);
+
+// The lines of a text with "\n" (or "\r\n") between them.
+std::vector<std::wstring> SplitLines(std::wstring_view text);
+// Each line broken at blanks (or, without one, anywhere) so that it fits
+// `width` cells.
+std::vector<std::wstring> WrapLines(std::wstring_view text, int width);
 
 // A button or check box text without its mnemonic markers: "&x" is "x",
 // "&&" a "&".
