@@ -96,6 +96,15 @@ every_page_whole() {
   wait_for "$1" "max. Threadcount"
 }
 
+# edit_general NAME DIGIT: "max. Threadcount" becomes DIGIT, "Train on
+# Error" is cleared.
+edit_general() {
+  keys "$1" Tab End BSpace BSpace
+  type_text "$1" "$2"
+  keys "$1" Tab Tab Tab Tab Tab Tab Space
+  wait_for "$1" "[ ] Train on Error"
+}
+
 # 1. No terminal: no dialog.
 "$HOST" --data "$WORK/none" --setting DNSBlacklist=0 setup </dev/null >"$WORK/none.out" 2>&1
 grep -qF "message box [error] Error: Can't create dialog box!" "$WORK/none.out" || fail "no terminal: no box 115"
@@ -106,10 +115,7 @@ grep -qx "setup returned 0" "$WORK/none.out" || fail "no terminal: setup did not
 start big 120 40
 screen big | grep -qF "[General] ${captions#General }" || fail "big: the seven captions do not show in one row"
 every_page_whole big
-keys big Tab End BSpace BSpace
-type_text big 7
-keys big Tab Tab Tab Tab Tab Tab Space
-wait_for big "[ ] Train on Error"
+edit_general big 7
 keys big NPage NPage NPage
 wait_for big "DNS Blacklist Servers"
 keys big Tab Tab Tab
@@ -125,10 +131,7 @@ registry big DNSServerlist | grep -qF '"DNSServerlist"="zone.example.org,zen.spa
 start small 80 24
 screen small | grep -qF "[General] Database" || fail "small: the captions do not start with General"
 every_page_whole small
-keys small Tab End BSpace BSpace
-type_text small 9
-keys small Tab Tab Tab Tab Tab Tab Space
-wait_for small "[ ] Train on Error"
+edit_general small 9
 keys small Escape
 wait_for small "host exited 0"
 expect_registry small MaxThreadCount '"MaxThreadCount"=dword:00000014'
