@@ -63,8 +63,9 @@ CellBox TextAreaInside(const CellBox& box) {
 
 }  // namespace
 
-DialogForm::DialogForm(const DialogTemplate& dialog)
-    : dialogWidth_(dialog.width), title_(Wide(platform::Utf16ToUtf8(dialog.title))) {
+DialogForm::DialogForm(const DialogTemplate& dialog, ListChooser chooser)
+    : chooser_(std::move(chooser)),
+      dialogWidth_(dialog.width), title_(Wide(platform::Utf16ToUtf8(dialog.title))) {
   for (const DialogItem& item : dialog.items) {
     Control control;
     control.id = DialogItemId(dialog, item);
@@ -226,7 +227,7 @@ int DialogForm::DefaultButton() const {
   return 0;
 }
 
-DialogForm::Reply DialogForm::Handle(Screen& screen, int id, const Key& key) {
+DialogForm::Reply DialogForm::Handle(int id, const Key& key) {
   Control* control = Find(id);
   if (control == nullptr || !Interactive(*control)) return Reply::kIgnored;
   const bool space = key.code == KeyCode::kChar && key.ch == L' ';
@@ -239,13 +240,13 @@ DialogForm::Reply DialogForm::Handle(Screen& screen, int id, const Key& key) {
     case ControlKind::kButton:
       return space || key.code == KeyCode::kEnter ? Reply::kCommand : Reply::kIgnored;
     case ControlKind::kDropDown:
-      return space || key.code == KeyCode::kEnter ? ChooseEntry(screen, *control) : Reply::kIgnored;
+      return space || key.code == KeyCode::kEnter ? ChooseEntry(*control) : Reply::kIgnored;
     default:
       return Reply::kIgnored;
   }
 }
 
-DialogForm::Reply DialogForm::Click(Screen& screen, int id, const Key& key) {
+DialogForm::Reply DialogForm::Click(int id, const Key& key) {
   Control* control = Find(id);
   if (control == nullptr || !Interactive(*control)) return Reply::kIgnored;
   switch (control->kind) {
@@ -260,7 +261,7 @@ DialogForm::Reply DialogForm::Click(Screen& screen, int id, const Key& key) {
     case ControlKind::kButton:
       return Reply::kCommand;
     case ControlKind::kDropDown:
-      return ChooseEntry(screen, *control);
+      return ChooseEntry(*control);
     default:
       return Reply::kIgnored;
   }
@@ -271,8 +272,8 @@ DialogForm::Reply DialogForm::Toggle(Control& control) {
   return Reply::kCommand;
 }
 
-DialogForm::Reply DialogForm::ChooseEntry(Screen& screen, Control& control) {
-  const std::optional<int> chosen = ChooseFromList(screen, control.box, control.entries, control.selection);
+DialogForm::Reply DialogForm::ChooseEntry(Control& control) {
+  const std::optional<int> chosen = chooser_ ? chooser_(control.box, control.entries, control.selection) : std::nullopt;
   if (!chosen || *chosen == control.selection) return Reply::kHandled;
   control.selection = *chosen;
   return Reply::kCommand;

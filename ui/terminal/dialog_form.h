@@ -17,7 +17,6 @@
 #include "base/dialog_template.h"
 #include "ui/dialog_view.h"
 #include "ui/terminal/cell_layout.h"
-#include "ui/terminal/modal_windows.h"
 #include "ui/terminal/terminal_screen.h"
 #include "ui/terminal/text_field.h"
 
@@ -27,7 +26,12 @@ enum class ControlKind { kStatic, kEdit, kTextArea, kCheckBox, kButton, kDropDow
 
 class DialogForm final : public DialogView {
  public:
-  explicit DialogForm(const DialogTemplate& dialog);
+  // Opens the list of a drop-down control below `anchor` and gives the
+  // entry chosen, or nothing.
+  using ListChooser =
+      std::function<std::optional<int>(const CellBox& anchor, const std::vector<std::wstring>& entries, int selection)>;
+
+  DialogForm(const DialogTemplate& dialog, ListChooser chooser);
 
   // Places the controls inside `area` (screen cells) by the template.
   void Layout(const CellBox& area);
@@ -48,9 +52,9 @@ class DialogForm final : public DialogView {
   enum class Reply { kIgnored, kHandled, kCommand };
   // A key for control `id`: kCommand when a button was pressed, a box
   // toggled or a list entry chosen, for the logic's Command.
-  Reply Handle(Screen& screen, int id, const Key& key);
+  Reply Handle(int id, const Key& key);
   // A mouse press on control `id` at the key's cell.
-  Reply Click(Screen& screen, int id, const Key& key);
+  Reply Click(int id, const Key& key);
 
   // The control the logic asked to focus since the last call, or 0.
   int TakeFocusRequest();
@@ -98,8 +102,9 @@ class DialogForm final : public DialogView {
   void PaintControl(Screen& screen, Control& control, bool focused);
   void PaintField(Screen& screen, Control& control, bool focused);
   Reply Toggle(Control& control);
-  Reply ChooseEntry(Screen& screen, Control& control);
+  Reply ChooseEntry(Control& control);
 
+  ListChooser chooser_;
   int dialogWidth_;
   std::wstring title_;
   std::vector<Control> controls_;

@@ -25,7 +25,7 @@ CellBox OnScreen(const Screen& screen, CellBox box) {
 }  // namespace
 
 EditorWindow::EditorWindow(Screen& screen, const DialogTemplate& dialog, EditorDialog& editor)
-    : screen_(screen), editor_(editor), form_(dialog) {
+    : screen_(screen), editor_(editor), form_(dialog, nullptr) {
   // The template's own size first, then the layout follows every change.
   window_ = CentredBox(screen_, dialog.height / kUnitsPerRow + 2, dialog.width / kUnitsPerColumn + 2);
   const CellBox inside = Inside(window_);
@@ -92,13 +92,13 @@ void EditorWindow::HandleKey(const Key& key) {
     case KeyCode::kMouse:
       if (const int id = form_.ControlAt(key.row, key.column)) {
         focus_ = id;
-        if (form_.Click(screen_, id, key) == DialogForm::Reply::kCommand) Press(id);
+        if (form_.Click(id, key) == DialogForm::Reply::kCommand) Press(id);
       }
       return;
     default:
       break;
   }
-  const DialogForm::Reply reply = form_.Handle(screen_, focus_, key);
+  const DialogForm::Reply reply = form_.Handle(focus_, key);
   if (reply == DialogForm::Reply::kCommand) return Press(focus_);
   if (reply == DialogForm::Reply::kHandled) return;
   if (key.code == KeyCode::kEnter && form_.DefaultButton() != 0) return Press(form_.DefaultButton());

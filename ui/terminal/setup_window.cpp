@@ -42,6 +42,13 @@ int SpanCells(const std::vector<int>& widths, int first, int last, int selected)
 
 }  // namespace
 
+// Drop-down lists open over the dialog.
+DialogForm::ListChooser SetupWindow::ListChooser() {
+  return [this](const CellBox& anchor, const std::vector<std::wstring>& entries, int selection) {
+    return ChooseFromList(screen_, anchor, entries, selection);
+  };
+}
+
 std::unique_ptr<SetupWindow> SetupWindow::Open(Screen& screen, PluginCore& core, std::shared_ptr<Session> session) {
   const std::optional<DialogTemplate> frame = LoadTemplate(core, kSetupTemplateId);
   if (!frame) return nullptr;
@@ -56,7 +63,7 @@ SetupWindow::SetupWindow(Screen& screen, PluginCore& core, std::shared_ptr<Sessi
       core_(core),
       session_(session),
       dialog_(core, std::move(session), *this),
-      frame_(frame),
+      frame_(frame, nullptr),
       frameRows_(frame.height / kUnitsPerRow + 1 + 2),
       frameColumns_(frame.width / kUnitsPerColumn + 1 + 2) {}
 
@@ -64,7 +71,7 @@ void SetupWindow::OpenPages() {
   for (const std::unique_ptr<SetupPage>& page : dialog_.pages()) {
     captions_.push_back(Wide(core_.texts().Load(page->CaptionId())));
     const std::optional<DialogTemplate> dialog = LoadTemplate(core_, page->TemplateId());
-    pages_.push_back(dialog ? std::make_unique<DialogForm>(*dialog) : nullptr);
+    pages_.push_back(dialog ? std::make_unique<DialogForm>(*dialog, ListChooser()) : nullptr);
     if (pages_.back()) page->Initialize(*pages_.back());
   }
   while (tab_ + 1 < static_cast<int>(pages_.size()) && !pages_[tab_]) ++tab_;
@@ -173,7 +180,7 @@ void SetupWindow::HandleKey(const Key& key) {
       return SelectTab(tab_ + (key.code == KeyCode::kLeft ? -1 : 1));
     }
   } else {
-    const DialogForm::Reply reply = focus_.form->Handle(screen_, focus_.id, key);
+    const DialogForm::Reply reply = focus_.form->Handle(focus_.id, key);
     if (reply == DialogForm::Reply::kCommand) return Press(focus_);
     if (reply == DialogForm::Reply::kHandled) return;
   }
@@ -190,7 +197,7 @@ void SetupWindow::HandleClick(const Key& key) {
     const int id = form ? form->ControlAt(key.row, key.column) : 0;
     if (id == 0) continue;
     focus_ = Focus{form, id};
-    if (form->Click(screen_, id, key) == DialogForm::Reply::kCommand) Press(focus_);
+    if (form->Click(id, key) == DialogForm::Reply::kCommand) Press(focus_);
     return;
   }
 }

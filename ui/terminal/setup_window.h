@@ -50,6 +50,7 @@ class SetupWindow final : public DialogServices {
 
   SetupWindow(Screen& screen, PluginCore& core, std::shared_ptr<Session> session, const DialogTemplate& frame);
   void OpenPages();
+  DialogForm::ListChooser ListChooser();
   DialogForm* page() const { return pages_[tab_].get(); }
 
   void Paint();

@@ -4,6 +4,7 @@
 // message boxes of every thread on the way to the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "base/dialog_template.h"
@@ -43,7 +44,7 @@ const Area kAreas[] = {
 TEST(TerminalLayout, EveryControlShowsInsideItsAreaAndNoTwoOverlap) {
   for (const Area& area : kAreas) {
     const DialogTemplate dialog = OwnTemplate(area.templateId);
-    DialogForm form(dialog);
+    DialogForm form(dialog, nullptr);
     form.Layout(area.box);
     std::vector<CellBox> boxes;
     for (const DialogItem& item : dialog.items) {
@@ -77,6 +78,66 @@ TEST(TerminalLayout, TextAreasTakeTheRowsTheirNeighboursLeave) {
   EXPECT_GE(boxes[1].height, 3);
   EXPECT_LE(boxes[1].row + boxes[1].height, boxes[2].row);
   EXPECT_LE(boxes[2].row + 1, 8);
+}
+
+Key Char(wchar_t c) { return Key{KeyCode::kChar, c}; }
+const Key kEnter{KeyCode::kEnter};
+
+TEST(TerminalForm, GeneralPageControlsAnswerTheirKeysAsTheLogicExpects) {
+  int chosen = 4;
+  DialogForm general(OwnTemplate(103), [&](const CellBox&, const std::vector<std::wstring>&, int) { return chosen; });
+  general.Layout(CellBox{0, 0, 21, 81});
+  EXPECT_EQ(general.FocusOrder().front(), 1006);
+
+  general.SetText(1006, "20");
+  general.SetCaret(1006, 2);
+  EXPECT_EQ(general.Handle(1006, Char(L'x')), DialogForm::Reply::kHandled);
+  general.Handle(1006, Char(L'5'));
+  EXPECT_EQ(general.Text(1006), "205");
+  EXPECT_EQ(general.Handle(1006, kEnter), DialogForm::Reply::kIgnored) << "Enter is for the default button";
+
+  general.SetChecked(1011, false);
+  EXPECT_EQ(general.Handle(1011, Char(L' ')), DialogForm::Reply::kCommand);
+  EXPECT_TRUE(general.IsChecked(1011));
+  EXPECT_EQ(general.Handle(1011, kEnter), DialogForm::Reply::kIgnored);
+  const CellBox box = general.BoxOf(1011);
+  EXPECT_EQ(general.ControlAt(box.row, box.column + 5), 1011);
+  EXPECT_EQ(general.Click(1011, Key{KeyCode::kMouse, 0, box.row, box.column + 5}), DialogForm::Reply::kCommand);
+  EXPECT_FALSE(general.IsChecked(1011));
+
+  general.SetListItems(1042, {"English", "Russian", "Mitky", "Romanian", "Ukrainian"});
+  general.Select(1042, 0);
+  EXPECT_EQ(general.Handle(1042, kEnter), DialogForm::Reply::kCommand);
+  EXPECT_EQ(general.Text(1042), "Ukrainian");
+  EXPECT_EQ(general.Handle(1042, Char(L' ')), DialogForm::Reply::kHandled) << "the same entry again is no change";
+
+  general.Enable(1013, false);
+  const std::vector<int> order = general.FocusOrder();
+  EXPECT_EQ(std::count(order.begin(), order.end(), 1013), 0);
+  EXPECT_EQ(general.Handle(1013, Char(L' ')), DialogForm::Reply::kIgnored);
+}
+
+TEST(TerminalForm, FrameDefaultButtonTextAreaLinesAndTheEditorsPlace) {
+  DialogForm frame(OwnTemplate(101), nullptr);
+  frame.Layout(CellBox{1, 1, 22, 78});
+  EXPECT_EQ(frame.DefaultButton(), 1);
+  EXPECT_EQ(frame.Handle(2, kEnter), DialogForm::Reply::kCommand);
+
+  DialogForm dns(OwnTemplate(106), nullptr);
+  dns.Layout(CellBox{0, 0, 17, 73});
+  dns.SetText(1022, "a\r\nb\r\nc");
+  EXPECT_EQ(dns.Text(1022), "a\rb\rc");
+  dns.SetCaret(1022, 1);
+  EXPECT_EQ(dns.Handle(1022, kEnter), DialogForm::Reply::kHandled);
+  EXPECT_EQ(dns.Text(1022), "a\r\rb\rc");
+
+  DialogForm editor(OwnTemplate(109), nullptr);
+  std::optional<WindowRect> placed;
+  editor.SetPlacer([&](const WindowRect& rect) { placed = rect; });
+  editor.SetWindow(CellBox{1, 2, 20, 70});
+  EXPECT_EQ(editor.Rect(), (WindowRect{2, 1, 72, 21}));
+  editor.Place(WindowRect{0, 0, 40, 10});
+  EXPECT_EQ(placed, (WindowRect{0, 0, 40, 10}));
 }
 
 TEST(TerminalTextField, EditsCodePointsAndGivesLinesBackWithCarriageReturns) {
