@@ -149,7 +149,7 @@ type_text lists "TEXT: spammer@example.com"
 tm resize-window -t lists -x 100 -y 30
 wait_line lists 30 '^└─*┘$'
 wait_line lists 29 '\[ Apply \].*\[ Cancel \]'
-screen lists | grep -qF "TEXT: spammer@example.com" || fail "lists: the typed entry went with the resize"
+wait_for lists "TEXT: spammer@example.com"
 tm resize-window -t lists -x 80 -y 24
 keys lists Tab Enter
 wait_for lists "Edit Blacklist"

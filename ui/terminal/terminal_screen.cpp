@@ -1,5 +1,6 @@
 #include "ui/terminal/terminal_screen.h"
 
+#include <dlfcn.h>
 #include <langinfo.h>
 #include <unistd.h>
 
@@ -22,6 +23,16 @@ constexpr int kEscapeDelayMs = 25;
 void UseUtf8Characters() {
   std::setlocale(LC_CTYPE, "");
   if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
+}
+
+// Curses keeps buffers in its own statics after the screen is deleted; if
+// the library were unloaded with the plug-in they would be lost (and
+// reported as leaks), so it stays loaded for the rest of the process.
+void KeepCursesLoaded() {
+  Dl_info library;
+  if (dladdr(reinterpret_cast<void*>(&newterm), &library) != 0 && library.dli_fname != nullptr) {
+    dlopen(library.dli_fname, RTLD_NOW | RTLD_NODELETE | RTLD_NOLOAD);
+  }
 }
 
 attr_t Attributes(Style style) {
@@ -103,6 +114,7 @@ Key MouseKey() {
 
 std::unique_ptr<Screen> Screen::Open() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return nullptr;
+  KeepCursesLoaded();
   std::unique_ptr<Screen> screen(new Screen);
   screen->savedLocale_ = std::setlocale(LC_CTYPE, nullptr);
   UseUtf8Characters();
