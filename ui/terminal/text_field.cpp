@@ -46,7 +46,6 @@ void TextField::SetCaret(size_t position) {
 }
 
 bool TextField::Handle(const Key& key, int pageRows) {
-  const int length = static_cast<int>(line().size());
   switch (key.code) {
     case KeyCode::kChar:
       return Insert(key.ch);
@@ -56,21 +55,19 @@ bool TextField::Handle(const Key& key, int pageRows) {
       return Backspace();
     case KeyCode::kDelete:
       return Delete();
+    default:
+      return Move(key.code, pageRows);
+  }
+}
+
+bool TextField::Move(KeyCode code, int pageRows) {
+  const int length = static_cast<int>(line().size());
+  switch (code) {
     case KeyCode::kLeft:
-      if (column_ > 0) {
-        --column_;
-      } else if (line_ > 0) {
-        --line_;
-        column_ = static_cast<int>(line().size());
-      }
+      StepBack();
       return true;
     case KeyCode::kRight:
-      if (column_ < length) {
-        ++column_;
-      } else if (line_ + 1 < static_cast<int>(lines_.size())) {
-        ++line_;
-        column_ = 0;
-      }
+      StepForward();
       return true;
     case KeyCode::kHome:
       column_ = 0;
@@ -80,16 +77,33 @@ bool TextField::Handle(const Key& key, int pageRows) {
       return true;
     case KeyCode::kUp:
     case KeyCode::kDown:
-      if (!multiLine_) return false;
-      MoveLines(key.code == KeyCode::kUp ? -1 : 1);
-      return true;
+      if (multiLine_) MoveLines(code == KeyCode::kUp ? -1 : 1);
+      return multiLine_;
     case KeyCode::kPageUp:
     case KeyCode::kPageDown:
-      if (!multiLine_) return false;
-      MoveLines((key.code == KeyCode::kPageUp ? -1 : 1) * std::max(1, pageRows - 1));
-      return true;
+      if (multiLine_) MoveLines((code == KeyCode::kPageUp ? -1 : 1) * std::max(1, pageRows - 1));
+      return multiLine_;
     default:
       return false;
+  }
+}
+
+// Left and Right go over line ends to the neighbouring lines.
+void TextField::StepBack() {
+  if (column_ > 0) {
+    --column_;
+  } else if (line_ > 0) {
+    --line_;
+    column_ = static_cast<int>(line().size());
+  }
+}
+
+void TextField::StepForward() {
+  if (column_ < static_cast<int>(line().size())) {
+    ++column_;
+  } else if (line_ + 1 < static_cast<int>(lines_.size())) {
+    ++line_;
+    column_ = 0;
   }
 }
 

@@ -42,6 +42,10 @@ class TextField {
   int caretCell() const;
 
  private:
+  // A key that moves the caret; false when it is none.
+  bool Move(KeyCode code, int pageRows);
+  void StepBack();
+  void StepForward();
   bool Insert(wchar_t c);
   bool Backspace();
   bool Delete();
