@@ -206,11 +206,16 @@ int PluginCore::Setup() {
     if (!session) return;
     const std::optional<TrainingWarning> warning =
         TrainingWarningFor(session->database.spamMessages, session->database.hamMessages);
-    if (warning) {
+    const auto showTrainingWarning = [&] {
+      if (!warning) return;
       services_.boxes.Show(texts().Load(warning->caption), texts().Load(warning->text),
                            platform::MessageBoxIcon::Information);
+    };
+    if (services_.runSetupDialog) {
+      services_.runSetupDialog(*this, session, showTrainingWarning);
+    } else {
+      showTrainingWarning();
     }
-    if (services_.runSetupDialog) services_.runSetupDialog(*this, session);
   });
   return 0;
 }

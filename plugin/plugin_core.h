@@ -64,9 +64,12 @@ struct CoreServices {
   // Makes the scan report's window on the report thread; the system's when
   // empty.
   std::function<std::unique_ptr<platform::ProgressWindow>()> makeProgressWindow = {};
-  // Shows the setup dialog of the running session after the training
-  // warning; 1 when it ran, 0 when it failed. No dialog when empty.
-  std::function<int(PluginCore& core, std::shared_ptr<Session> session)> runSetupDialog = {};
+  // Shows the setup dialog of the running session; 1 when it ran, 0 when it
+  // failed. It calls `showTrainingWarning` first, once, where the user sees
+  // the box (a terminal dialog, say, once it owns the screen). No dialog
+  // when empty.
+  std::function<int(PluginCore& core, std::shared_ptr<Session> session, const std::function<void()>& showTrainingWarning)>
+      runSetupDialog = {};
 };
 
 class PluginCore {

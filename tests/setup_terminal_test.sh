@@ -22,11 +22,13 @@ fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
 tm() { tmux -L "$SERVER" "$@"; }
 
 # start NAME COLUMNS ROWS: the dialog of a new data directory NAME in a
-# terminal of that size.
+# terminal of that size. An untrained filter first says so in a box inside
+# the dialog's screen, which the user closes.
 start() {
   tm new-session -d -s "$1" -x "$2" -y "$3" \
     "env LANG=C.UTF-8 TRELLISK_MESSAGE_BOXES='$WORK/$1.boxes' '$HOST' --data '$WORK/$1' --setting DNSBlacklist=0 \
      setup 2>'$WORK/$1.err'; echo \"host exited \$?\"; sleep 600"
+  wait_for "$1" "The database of the Trellisk is empty" && keys "$1" Enter
   wait_for "$1" "max. Threadcount"
 }
 screen() { tm capture-pane -p -t "$1"; }

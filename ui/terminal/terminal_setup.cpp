@@ -42,9 +42,13 @@ class ScreenClosing {
 
 }  // namespace
 
-int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session) {
+int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session,
+                     const std::function<void()>& showTrainingWarning) {
   std::unique_ptr<Screen> screen = Screen::Open();
-  if (!screen) return CannotCreateDialog(core, *session);
+  if (!screen) {
+    showTrainingWarning();
+    return CannotCreateDialog(core, *session);
+  }
   const auto boxes = std::make_shared<ScreenBoxes>(
       [&screen = *screen](std::string_view caption, std::string_view text, platform::MessageBoxIcon icon) {
         terminal::ShowMessageBox(screen, caption, text, icon);
@@ -54,6 +58,7 @@ int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session) {
     const platform::ScopedMessageBoxPresenter presenter(boxes);
     const ScreenClosing closing(screen, *boxes);
     screen->SetIdle([&boxes] { boxes->ShowQueued(); });
+    showTrainingWarning();
     if (std::unique_ptr<terminal::SetupWindow> window = terminal::SetupWindow::Open(*screen, core, session)) {
       window->Run();
       ran = true;

@@ -9,7 +9,9 @@
 
 namespace trellisk::ui {
 
-int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session) {
+int RunSetupFrontEnd(PluginCore& core, std::shared_ptr<Session> session,
+                     const std::function<void()>& showTrainingWarning) {
+  showTrainingWarning();
   const auto fail = [&](TextId text) {
     session->boxes.Show(core.texts().Load(kTextError), core.texts().Load(text), platform::MessageBoxIcon::Error);
   };
