@@ -17,8 +17,8 @@
 #include "host/plugin_api.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
-#include "platform/registry_reset.h"
 #include "plugin/host_integration.h"
+#include "tests/support/plugin_registry_keys.h"
 #include "tests/support/temp_directory.h"
 #include "tests/support/training_stress.h"
 
@@ -34,7 +34,7 @@ using platform::RegistryHive;
 using platform::RegistryValue;
 using testing::ReadFileBytes;
 
-constexpr const char* kSettingsKey = "Software\\Trellisk";
+constexpr const char* kSettingsKey = testing::kPluginSettingsKey;
 constexpr const char* kStatisticsKey = "Software\\Trellisk\\Statistics";
 
 std::string Directory(const std::string& path) { return path.substr(0, path.find_last_of("\\/") + 1); }
@@ -64,7 +64,7 @@ bool HasBareLineFeed(const std::string& text) {
 class WindowsEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(DeleteKeys());
+    ASSERT_TRUE(testing::DeletePluginRegistryKeys());
     hostDirectory_ = dir_.path() + "\\";
     auto hostKey = registry_->Create(RegistryHive::CurrentUser, kHostRegistryKey);
     ASSERT_NE(hostKey, nullptr);
@@ -83,17 +83,9 @@ class WindowsEndToEnd : public ::testing::Test {
   void TearDown() override {
     plugin_.reset();
     fs::current_path(previousDirectory_);
-    EXPECT_TRUE(DeleteKeys());
+    EXPECT_TRUE(testing::DeletePluginRegistryKeys());
   }
 
-  static bool DeleteKeys() {
-    bool deleted = true;
-    for (const char* key : {kSettingsKey, kHostRegistryKey}) {
-      deleted = platform::DeleteRegistryTree(RegistryHive::LocalMachine, key) && deleted;
-      deleted = platform::DeleteRegistryTree(RegistryHive::CurrentUser, key) && deleted;
-    }
-    return deleted;
-  }
 
   std::optional<RegistryValue> Setting(const char* key, const char* name, size_t maxBytes = 65536) {
     const std::unique_ptr<platform::RegistryKey> opened = registry_->Open(RegistryHive::LocalMachine, key);

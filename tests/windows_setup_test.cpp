@@ -30,8 +30,8 @@
 #include "host/plugin_api.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
-#include "platform/registry_reset.h"
 #include "plugin/host_integration.h"
+#include "tests/support/plugin_registry_keys.h"
 #include "tests/support/temp_directory.h"
 
 namespace trellisk {
@@ -42,7 +42,7 @@ using host::PluginApi;
 using platform::RegistryHive;
 using platform::RegistryValue;
 
-constexpr const char* kSettingsKey = "Software\\Trellisk";
+constexpr const char* kSettingsKey = testing::kPluginSettingsKey;
 // The control that tells each page apart, in tab order: General, Database,
 // Blacklist/Whitelist, DNS-Blacklist, RegExp Filter, Logfile, About.
 constexpr int kPageMarks[] = {1042, 1002, 1030, 1050, 1049, 1028, 1021};
@@ -154,7 +154,7 @@ class Driver {
 class WindowsSetup : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(DeleteKeys());
+    ASSERT_TRUE(testing::DeletePluginRegistryKeys());
     auto hostKey = registry_->Create(RegistryHive::CurrentUser, kHostRegistryKey);
     ASSERT_NE(hostKey, nullptr);
     ASSERT_TRUE(hostKey->Write("ProgramDir", RegistryValue::String(dir_.path() + "\\")));
@@ -173,17 +173,9 @@ class WindowsSetup : public ::testing::Test {
     plugin_.reset();
     fs::current_path(previousDirectory_);
     platform::SetEnvironmentVariable("TRELLISK_MESSAGE_BOXES", "");
-    EXPECT_TRUE(DeleteKeys());
+    EXPECT_TRUE(testing::DeletePluginRegistryKeys());
   }
 
-  static bool DeleteKeys() {
-    bool deleted = true;
-    for (const char* key : {kSettingsKey, kHostRegistryKey}) {
-      deleted = platform::DeleteRegistryTree(RegistryHive::LocalMachine, key) && deleted;
-      deleted = platform::DeleteRegistryTree(RegistryHive::CurrentUser, key) && deleted;
-    }
-    return deleted;
-  }
 
   // Runs TBP_Setup here while `steps` work the frame from another thread;
   // what went wrong there, or nothing.
