@@ -358,8 +358,11 @@ bool CBlackWhitelist::SaveList(ListIndex list) {
   bool replaced = false;
   try {
     const std::string text = ListText(list);
-    const std::string_view kept = KeepNewestLines(text, options_.maxSizeOfLists);
-    replaced = ReplaceStoredFile(files_, path, [&](platform::WritableFile& file) { return file.Append(WithTextLineEnds(kept)); });
+    const std::string content = WithTextLineEnds(KeepNewestLines(text, options_.maxSizeOfLists));
+    // A list written back as its file holds it already (after loading, say)
+    // leaves the file as it is.
+    replaced = StoredFileHolds(files_, path, content) ||
+               ReplaceStoredFile(files_, path, [&](platform::WritableFile& file) { return file.Append(content); });
   } catch (...) {
     replaced = false;
   }

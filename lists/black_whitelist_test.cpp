@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "base/text_line_end.h"
 #include "platform/message_box.h"
 #include "plugin/component_options.h"
 #include "tests/support/fault_injection_file_system.h"
@@ -272,6 +274,21 @@ TEST_F(BlackWhitelistTest, LoadReplacesTheChosenListOnly) {
   EXPECT_EQ(Check("old black").verdict, kNoDecision);
   EXPECT_EQ(Check("new black").verdict, kBlacklisted);
   EXPECT_EQ(Check("old white").verdict, kWhitelisted);
+}
+
+TEST_F(BlackWhitelistTest, AListWrittenBackAsItsFileHoldsItRewritesNothing) {
+  const std::string canonical = WithTextLineEnds("TEXT: a@example.com\nREGEXP: ^b\n");
+  WriteBlack(canonical);
+  lists_.Load(kBlacklist);
+  std::filesystem::last_write_time(settings_.BlacklistPath, std::filesystem::file_time_type{});
+  EXPECT_TRUE(lists_.Save(kBlacklist));
+  EXPECT_EQ(std::filesystem::last_write_time(settings_.BlacklistPath), std::filesystem::file_time_type{});
+  EXPECT_FALSE(lists_.listsModified());
+
+  WriteBlack("a@example.com\n");
+  lists_.Load(kBlacklist);
+  EXPECT_TRUE(lists_.Save(kBlacklist));
+  EXPECT_EQ(Black(), WithTextLineEnds("TEXT: a@example.com\n")) << "a file in another form is written anew";
 }
 
 TEST_F(BlackWhitelistTest, LoadFallsBackToTheBackupFile) {

@@ -16,37 +16,6 @@ std::string WritingPathFor(const std::string& path) {
   return backup;
 }
 
-// What a store writes, collected so that it can be compared with the file
-// before anything touches the disk.
-class CollectingFile final : public platform::WritableFile {
- public:
-  bool Append(std::string_view data) override {
-    bytes += data;
-    return true;
-  }
-  bool Flush() override { return true; }
-  bool Sync() override { return true; }
-  bool Close() override { return true; }
-
-  std::string bytes;
-};
-
-// Whether the file at `path` holds exactly `content`.
-bool FileHolds(platform::FileSystem& files, const std::string& path, std::string_view content) {
-  const std::unique_ptr<platform::ReadableFile> file = files.OpenForReading(path);
-  if (!file) return false;
-  char buffer[65536];
-  size_t compared = 0;
-  while (const size_t read = file->Read(buffer, sizeof buffer)) {
-    if (compared + read > content.size() || content.substr(compared, read) != std::string_view(buffer, read)) {
-      return false;
-    }
-    compared += read;
-  }
-  return compared == content.size();
-}
-
-
 }  // namespace
 
 std::string BackupPathFor(std::string_view path) {
@@ -93,18 +62,29 @@ bool StoredFileExists(platform::FileSystem& files, const std::string& path) {
 
 bool ReplaceStoredFile(platform::FileSystem& files, const std::string& path,
                        const std::function<bool(platform::WritableFile&)>& write) {
-  CollectingFile content;
-  if (!write(content)) return false;
-  if (FileHolds(files, path, content.bytes)) return true;
   const std::string writingPath = WritingPathFor(path);
   std::unique_ptr<platform::WritableFile> file = files.OpenForWriting(writingPath);
   if (!file) return false;
-  const bool written = file->Append(content.bytes) && file->Sync();
+  const bool written = write(*file) && file->Sync();
   const bool closed = file->Close();
   file.reset();
   if (written && closed && files.Replace(writingPath, path)) return true;
   files.Remove(writingPath);
   return false;
+}
+
+bool StoredFileHolds(platform::FileSystem& files, const std::string& path, std::string_view content) {
+  const std::unique_ptr<platform::ReadableFile> file = files.OpenForReading(path);
+  if (!file) return false;
+  char buffer[65536];
+  size_t compared = 0;
+  while (const size_t read = file->Read(buffer, sizeof buffer)) {
+    if (compared + read > content.size() || content.substr(compared, read) != std::string_view(buffer, read)) {
+      return false;
+    }
+    compared += read;
+  }
+  return compared == content.size();
 }
 
 }  // namespace trellisk

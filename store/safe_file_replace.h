@@ -42,12 +42,13 @@ std::optional<std::string> KeepCopyOf(platform::FileSystem& files, const std::st
 // opened: a store that could not read such a file must not replace it.
 bool StoredFileExists(platform::FileSystem& files, const std::string& path);
 // Writes the new content with `write` (false when a write failed) and puts
-// it in place of `path`. True only when the new content is in place;
-// otherwise the file at `path` is untouched. A data file that holds the new
-// content already is left as it is, so a store saved unchanged (a list
-// written back after loading, say) rewrites nothing.
+// it in place of `path`. True only when the new file is in place; otherwise
+// the file at `path` is untouched.
 
 bool ReplaceStoredFile(platform::FileSystem& files, const std::string& path,
                        const std::function<bool(platform::WritableFile&)>& write);
+// Whether the data file at `path` holds exactly `content`, so that a store
+// whose text is built in memory need not rewrite an unchanged file.
+bool StoredFileHolds(platform::FileSystem& files, const std::string& path, std::string_view content);
 
 }  // namespace trellisk

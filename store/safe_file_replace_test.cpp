@@ -56,17 +56,16 @@ TEST_F(SafeFileReplaceTest, PutsTheNewContentInPlaceAndLeavesNoBackup) {
   EXPECT_FALSE(FileExists(dir_.File("store.tmp")));
 }
 
-TEST_F(SafeFileReplaceTest, TheSameContentRewritesNothing) {
-  for (const std::string content : {std::string(""), std::string(200000, 'x')}) {
-    ASSERT_TRUE(Save(content));
-    std::filesystem::last_write_time(path_, std::filesystem::file_time_type{});
-    EXPECT_TRUE(Save(content));
-    EXPECT_EQ(std::filesystem::last_write_time(path_), std::filesystem::file_time_type{}) << content.size();
-    EXPECT_TRUE(Save(content + "y"));
-    EXPECT_EQ(ReadFileBytes(path_), content + "y") << "a longer content is written";
-    EXPECT_TRUE(Save(content));
-    EXPECT_EQ(ReadFileBytes(path_), content) << "and a shorter one";
-  }
+TEST_F(SafeFileReplaceTest, HoldsComparesTheWholeDataFile) {
+  const std::string big(200000, 'x');
+  EXPECT_FALSE(StoredFileHolds(files_, path_, "")) << "no file";
+  WriteFileBytes(path_, big);
+  EXPECT_TRUE(StoredFileHolds(files_, path_, big));
+  EXPECT_FALSE(StoredFileHolds(files_, path_, big + "y"));
+  EXPECT_FALSE(StoredFileHolds(files_, path_, big.substr(1)));
+  EXPECT_FALSE(StoredFileHolds(files_, path_, "y" + big.substr(1)));
+  WriteFileBytes(path_, "");
+  EXPECT_TRUE(StoredFileHolds(files_, path_, ""));
 }
 
 TEST_F(SafeFileReplaceTest, AFailedWriteKeepsTheOldFileAndRemovesTheBackup) {
