@@ -45,6 +45,13 @@ INT_PTR CALLBACK EditorProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     editor->Create(window);
     return FALSE;  // the logic has put the focus on the text
   }
+  // The close box closes the log viewer too, whose Cancel button is
+  // disabled (the system would then ignore it).
+  if (message == WM_CLOSE) {
+    editor->logic.Command(*editor->view,
+                          editor->logic.mode() == EditorMode::kLogfile ? kEditorClose : kEditorCancel);
+    return TRUE;
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     const int id = LOWORD(wParam);
     if (id == kEditorApply || id == kEditorCancel || id == kEditorClose) {
