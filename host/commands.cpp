@@ -49,13 +49,15 @@ const std::vector<Command>& AllCommands() {
        "folder, in name order, the messages at even positions train the plug-in and\n"
        "those at odd positions are scored. Prints false positives and negatives at the\n"
        "host's junk threshold, the messages in an unsure band around it, and the ROC\n"
-       "area under the curve of the scores. Settings to try go in the global --setting.\n"
+       "area under the curve of the scores, and the spam missed when the threshold lets\n"
+       "no ham (or 0.5% of the ham) through. Settings to try go in the global --setting.\n"
        "  --spam PATH         a folder of spam (may be given several times)\n"
        "  --ham PATH          a folder of ham (may be given several times)\n"
        "  --unsure-band N     the unsure band is threshold-N .. threshold+N-1 (default 10)\n"
        "  --list              print every scored message\n"
+       "  --plot FILE.png     draw the ROC curve and the score histograms (needs gnuplot)\n"
        "  -j, --jobs N        call the plug-in from N host threads at once (default 1)\n",
-       {{"spam", true}, {"ham", true}, {"unsure-band", true}, {"list", false}, kJobs},
+       {{"spam", true}, {"ham", true}, {"unsure-band", true}, {"list", false}, {"plot", true}, kJobs},
        RunEval, true},
       {"soak", "score and train known mail from several threads for a long time",
        "usage: trellisk-host [global options] soak --spam PATH --ham PATH [options]\n"

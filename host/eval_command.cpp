@@ -11,6 +11,7 @@
 #include "host/evaluation.h"
 #include "host/message_table.h"
 #include "host/plugin_run.h"
+#include "host/score_plot.h"
 
 namespace trellisk::host {
 namespace {
@@ -60,6 +61,11 @@ void PrintReport(const Evaluation& evaluation, int threshold, int band) {
   const int high = std::min(threshold + band, Evaluation::kMaxScore + 1);
   std::printf("unsure (scores %d..%d): %zu ham, %zu spam\n", low, high - 1, evaluation.HamBetween(low, high),
               evaluation.SpamBetween(low, high));
+  for (const double rate : {0.0, 0.005}) {
+    const Evaluation::OperatingPoint point = evaluation.AtFalsePositiveRate(rate);
+    std::printf("spam missed at %.1f%% false positives: %zu (%.2f%% of spam, threshold %d)\n", rate * 100,
+                point.spamMissed, spam ? 100.0 * point.spamMissed / spam : 0.0, point.threshold);
+  }
   std::printf("ROC AUC: %.5f\n", evaluation.RocArea());
 }
 
@@ -118,6 +124,15 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),
               SecondsSince(testStart));
   PrintReport(evaluation, threshold, static_cast<int>(band));
+  if (const std::optional<std::string> plot = arguments.Value("plot")) {
+    const std::string title = "trellisk-host eval: " + std::to_string(evaluation.spamCount()) + " spam and " +
+                              std::to_string(evaluation.hamCount()) + " ham scored";
+    if (!WriteScorePlot(evaluation, title, session.environment.ResolveInput(*plot), error)) {
+      std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
+      return kExitFailure;
+    }
+    std::printf("plot: %s\n", plot->c_str());
+  }
   const bool complete = readable && trained.unreadable == 0 && tested.unreadable == 0 && clean;
   return complete ? kExitSuccess : kExitFailure;
 }

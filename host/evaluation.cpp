@@ -30,4 +30,11 @@ double Evaluation::RocArea() const {
   return pairs / (spam * ham);
 }
 
+Evaluation::OperatingPoint Evaluation::AtFalsePositiveRate(double rate) const {
+  const auto allowed = static_cast<size_t>(rate * static_cast<double>(hamCount()));
+  int threshold = 0;
+  while (threshold <= kMaxScore && FalsePositives(threshold) > allowed) ++threshold;
+  return OperatingPoint{threshold, FalseNegatives(threshold)};
+}
+
 }  // namespace trellisk::host

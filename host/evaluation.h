@@ -1,8 +1,9 @@
 // Evaluation collects the scores of test messages whose class is known and
 // reports how well they are separated: false positives (ham at or above the
 // threshold), false negatives (spam below it), the messages in an unsure
-// band around the threshold, and the area under the ROC curve of the
-// scores. Used by one thread.
+// band around the threshold, the spam a threshold set for a given rate of
+// false positives misses, and the area under the ROC curve of the scores.
+// Used by one thread.
 #pragma once
 
 #include <array>
@@ -28,6 +29,14 @@ class Evaluation {
   // The probability that a random spam scores above a random ham, ties
   // counting half; 0.5 when either class is missing.
   double RocArea() const;
+
+  // The lowest threshold at which at most `rate` (0.005 for 0.5%) of the
+  // ham score at or above it, and the spam that threshold misses.
+  struct OperatingPoint {
+    int threshold;
+    size_t spamMissed;
+  };
+  OperatingPoint AtFalsePositiveRate(double rate) const;
 
  private:
   using Histogram = std::array<size_t, kMaxScore + 1>;

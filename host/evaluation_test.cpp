@@ -41,6 +41,23 @@ TEST(Evaluation, RocAreaCountsTiesHalf) {
   EXPECT_DOUBLE_EQ(mixed.RocArea(), 0.75);
 }
 
+TEST(Evaluation, SpamMissedAtAFixedRateOfFalsePositives) {
+  Evaluation evaluation;
+  for (int i = 0; i < 198; ++i) evaluation.Add(0, false);
+  evaluation.Add(95, false);
+  evaluation.Add(97, false);
+  for (int score : {100, 98, 97, 60}) evaluation.Add(score, true);
+  const Evaluation::OperatingPoint none = evaluation.AtFalsePositiveRate(0);
+  EXPECT_EQ(none.threshold, 98);
+  EXPECT_EQ(none.spamMissed, 2u) << "97 and 60";
+  const Evaluation::OperatingPoint half = evaluation.AtFalsePositiveRate(0.005);
+  EXPECT_EQ(half.threshold, 96) << "one ham of 200 may score above it";
+  EXPECT_EQ(half.spamMissed, 1u);
+
+  evaluation.Add(100, false);
+  EXPECT_EQ(evaluation.AtFalsePositiveRate(0).spamMissed, 4u) << "a ham at 100 leaves no threshold but 101";
+}
+
 TEST(Evaluation, ScoresOutsideTheRangeAreClamped) {
   Evaluation evaluation;
   evaluation.Add(-5, false);

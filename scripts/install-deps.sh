@@ -5,7 +5,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(g++ cmake ninja-build pkg-config ccache libboost1.81-dev libpcre2-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates dnsmasq-base
-          binutils-mingw-w64-i686 libncurses-dev tmux procmail)
+          binutils-mingw-w64-i686 libncurses-dev tmux procmail gnuplot-nox)
 if [ "${1:-}" = "--with-npm" ] && ! command -v npm >/dev/null; then
   packages+=(npm)
 fi

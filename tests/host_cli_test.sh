@@ -55,4 +55,15 @@ grep -q "BLACKLISTED, .*Reason: tkeller@northwind.example" "$WORK/data/trellisk.
 grep -q "WHITELISTED, .*Reason: lena\\\\.fischer@" "$WORK/data/trellisk.log" || fail "the white-list line"
 grep -q "REGEXP FILTERED, .*Reason: 600.00" "$WORK/data/trellisk.log" || fail "the rule-filter line"
 
+# eval: the fixed-rate figures, and the plot where gnuplot is installed.
+host eval --spam "$SAMPLES/train/spam" --ham "$SAMPLES/train/ham" --plot "$WORK/eval.png" >"$WORK/eval" 2>&1
+status=$?
+grep -q "^spam missed at 0.0% false positives: [0-9]* " "$WORK/eval" || fail "eval: $(cat "$WORK/eval")"
+if command -v gnuplot >/dev/null; then
+  [ $status -eq 0 ] && [ "$(head -c 8 "$WORK/eval.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+    fail "eval --plot draws no PNG: $(cat "$WORK/eval")"
+else
+  grep -q "apt-get install gnuplot-nox" "$WORK/eval" || fail "eval --plot says how to get gnuplot"
+fi
+
 exit $((failures > 0))
