@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "host/command.h"
+#include "host/mbox_postmark.h"
 #include "host/message_table.h"
 #include "host/plugin_run.h"
 #include "host/verdict_headers.h"

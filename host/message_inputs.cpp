@@ -1,37 +1,17 @@
 #include "host/message_inputs.h"
 
-#include "host/verdict_headers.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <initializer_list>
 #include <string_view>
+
+#include "host/mbox_postmark.h"
 
 namespace trellisk::host {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool IsOneOf(std::string_view word, std::initializer_list<std::string_view> names) {
-  return std::find(names.begin(), names.end(), word) != names.end();
-}
-
-// An mbox postmark: "From ", the envelope sender, then a date that starts
-// with a weekday and a month ("From a@b Thu Aug 22 13:17:22 2002").
-bool IsPostmark(std::string_view line) {
-  if (line.size() < 5 || line.compare(0, 5, "From ") != 0) return false;
-  line.remove_prefix(5);
-  const size_t senderEnd = line.find_first_of(" \t");
-  if (senderEnd == 0 || senderEnd == std::string_view::npos) return false;
-  line.remove_prefix(senderEnd);
-  const size_t dayStart = line.find_first_not_of(' ');
-  if (dayStart == std::string_view::npos || line.size() < dayStart + 8) return false;
-  const std::string_view day = line.substr(dayStart, 3);
-  const std::string_view month = line.substr(dayStart + 4, 3);
-  return line[dayStart + 3] == ' ' && IsOneOf(day, {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"}) &&
-         IsOneOf(month, {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"});
-}
 
 bool IsMaildir(const fs::path& directory) {
   std::error_code ignored;

@@ -1,6 +1,7 @@
 #include "host/verdict_headers.h"
 
-#include <cctype>
+#include "base/ascii.h"
+#include "host/mbox_postmark.h"
 
 namespace trellisk::host {
 namespace {
@@ -16,13 +17,7 @@ bool IsBlankLine(std::string_view line) { return line == "\n" || line == "\r\n";
 bool IsContinuation(std::string_view line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
 
 bool NamesField(std::string_view line, std::string_view field) {
-  if (line.size() <= field.size() || line[field.size()] != ':') return false;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(line[i])) != std::tolower(static_cast<unsigned char>(field[i]))) {
-      return false;
-    }
-  }
-  return true;
+  return line.size() > field.size() && line[field.size()] == ':' && StartsWithIgnoreCase(line, field);
 }
 
 bool IsVerdictField(std::string_view line) { return NamesField(line, kScoreField) || NamesField(line, kStatusField); }
@@ -40,7 +35,7 @@ std::string WithVerdictHeaders(std::string_view message, int score, bool spam) {
     const size_t next = NextLine(message, at);
     const std::string_view line = message.substr(at, next - at);
     if (IsBlankLine(line)) break;
-    const bool postmark = at == 0 && line.starts_with("From ");
+    const bool postmark = at == 0 && IsPostmark(line);
     if (!lineEndSeen && !postmark && line.back() == '\n') {
       lineEnd = line.size() > 1 && line[line.size() - 2] == '\r' ? "\r\n" : "\n";
       lineEndSeen = true;
@@ -56,9 +51,5 @@ std::string WithVerdictHeaders(std::string_view message, int score, bool spam) {
   return result;
 }
 
-std::string_view WithoutPostmark(std::string_view message) {
-  if (!message.starts_with("From ")) return message;
-  return message.substr(NextLine(message, 0));
-}
 
 }  // namespace trellisk::host

@@ -1,8 +1,6 @@
 // The filter's edit of a message: the two verdict header fields added at
 // the end of its header, an earlier pair removed, every other byte kept as
-// it was. Also the part of a delivered message that is scored: the message
-// without the mbox postmark line ("From sender date") a delivery agent may
-// put in front. Pure functions; thread-safe.
+// it was. A pure function; thread-safe.
 #pragma once
 
 #include <string>
@@ -19,8 +17,5 @@ inline constexpr std::string_view kStatusField = "X-Trellisk-Status";
 // continuation lines) are dropped. A message without an empty line after
 // its header is all header: the fields go at its end.
 std::string WithVerdictHeaders(std::string_view message, int score, bool spam);
-
-// The message without a leading postmark line.
-std::string_view WithoutPostmark(std::string_view message);
 
 }  // namespace trellisk::host

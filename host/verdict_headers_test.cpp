@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/mbox_postmark.h"
+
 namespace trellisk::host {
 namespace {
 

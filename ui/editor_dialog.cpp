@@ -121,8 +121,9 @@ void EditorDialog::Initialize(DialogView& view) {
 }
 
 void EditorDialog::Command(DialogView& view, int controlId) {
+  if (controlId != kEditorApply && controlId != kEditorCancel && controlId != kEditorClose) return;
+  // The viewer has no Apply; Enter there closes it.
   const bool apply = controlId == kEditorApply && mode_ != EditorMode::kLogfile;
-  if (!apply && controlId != kEditorCancel && controlId != kEditorClose && controlId != kEditorApply) return;
   KeepRectangle(view);
   if (apply && IsList(mode_)) ApplyList(view);
   if (apply && mode_ == EditorMode::kRegExpFilter) actions_.SaveRules(view.Text(kEditorText));

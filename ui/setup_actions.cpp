@@ -104,11 +104,7 @@ std::string SetupActions::RuleText() { return WithEditorLineEnds(WithoutTextLine
 
 void SetupActions::SaveRules(const std::string& text) {
   // A rich edit of the first version gives CR LF between lines: one line end.
-  std::string lines;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
-  }
-  session_->regExpFilter.Save(lines.c_str());
+  session_->regExpFilter.Save(WithoutTextLineEnds(text).c_str());
 }
 
 std::string SetupActions::LogText() { return WithEditorLineEnds(core_.log().ReadAll()); }

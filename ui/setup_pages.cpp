@@ -1,10 +1,11 @@
 // The seven pages of the setup dialog. Most of a page is a table of fields,
 // each a control bound to one setting (a number, a check box or a path);
 // the rest is each page's own behaviour.
-#include <cstring>
+#include <algorithm>
 
 #include "base/ascii.h"
 #include "base/number_text.h"
+#include "base/text_line_end.h"
 #include "ui/setup_dialog.h"
 
 namespace trellisk::ui {
@@ -245,15 +246,8 @@ std::string ZonesAsLines(std::string_view zones) {
 // Every line break of the edited zones, "\r" as the rich edit gives it (or
 // "\r\n", "\n"), as one ",".
 std::string ZonesAsList(std::string_view lines) {
-  std::string zones;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i] == '\r' || lines[i] == '\n') {
-      zones += ',';
-      if (lines[i] == '\r' && i + 1 < lines.size() && lines[i + 1] == '\n') ++i;
-    } else {
-      zones += lines[i];
-    }
-  }
+  std::string zones = WithoutTextLineEnds(lines);
+  std::replace_if(zones.begin(), zones.end(), [](char c) { return c == '\r' || c == '\n'; }, ',');
   return zones;
 }
 
