@@ -19,6 +19,11 @@ constexpr int kNeutralScore = 50;
 // The chi-square products are renormalised below this, so that they never
 // underflow however many words there are.
 constexpr double kRenormaliseBelow = 1e-200;
+// The chi-square tail's series is rescaled above this sum, and ends once its
+// terms fall below this share of the sum.
+constexpr double kRescaleAbove = 1e200;
+constexpr double kNegligibleTerm = 1e-18;
+constexpr double kLargestExponent = 700;
 
 // The clamp distance from 0 and 1 shrinks tenfold with every tenfold growth
 // of the learned messages: 0.01 below 100 messages, down to 0.00001 from
@@ -81,7 +86,8 @@ CBayesFilter::CBayesFilter(const ClassifierOptions& options, Log& log, CBayesDat
 double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
   const double weightedHam = static_cast<double>(options_.hamWeight) * ham;
   double p = kNeutralProbability;
-  if (spam + weightedHam > kMinimumEvidence) {
+  const double evidenceNeeded = options_.precise ? 0 : kMinimumEvidence;
+  if (spam + weightedHam > evidenceNeeded) {
     const double spamShare = spam / static_cast<double>(std::max<uint32_t>(database_.spamMessages, 1));
     const double hamShare = weightedHam / std::max<uint32_t>(database_.hamMessages, 1);
     p = std::min(spamShare / (spamShare + hamShare), 1.0);
@@ -91,7 +97,7 @@ double CBayesFilter::WordProbability(uint32_t spam, uint32_t ham) const {
       p = maxProbability_;
     }
   }
-  if (options_.chiSquare) {
+  if (options_.chiSquare || options_.precise) {
     const double strength = options_.unknownWordStrength;
     const double unknownProbability = options_.unknownWordPossibility;
     const double n = static_cast<double>(spam) + ham;
@@ -140,7 +146,9 @@ void CBayesFilter::ScoreWords(WordVector& vector, bool computeProbabilities) {
     } else {
       entry.probability = kUnknownWordProbability;
     }
-    entry.significance = std::fabs(kNeutralProbability - entry.probability);
+    // In the precise mode a word never learned is no evidence either way.
+    const bool evidence = counts[i].found || !options_.precise;
+    entry.significance = evidence ? std::fabs(kNeutralProbability - entry.probability) : 0;
     entry.frequency = entry.probability < kNeutralProbability ? static_cast<double>(ham) / hamMessages
                                                               : static_cast<double>(spam) / spamMessages;
   }
@@ -150,6 +158,10 @@ int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabil
   if (database_.spamMessages == 0 || database_.hamMessages == 0) return kNeutralScore;
   GuardedCall(log_, "CBayesFilter::CalculatePluginReturn", [&] {
     ScoreWords(vector, computeProbabilities);
+    if (options_.precise) {
+      KeepWordsAboveCut(vector);
+      return;
+    }
     if (options_.removeNonSignificant) RemoveNonSignificant(vector);
     KeepMostSignificant(vector, options_.significantWords);
   });
@@ -158,7 +170,7 @@ int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabil
 
 int CBayesFilter::CalculateSpaminess(const WordVector& vector) {
   return GuardedCall(log_, "CBayesFilter::CalculateSpaminess", kNeutralScore, [&] {
-    return options_.chiSquare ? ChiSquareSpaminess(vector) : ProductSpaminess(vector);
+    return options_.chiSquare || options_.precise ? ChiSquareSpaminess(vector) : ProductSpaminess(vector);
   });
 }
 
@@ -193,6 +205,8 @@ int CBayesFilter::ChiSquareSpaminess(const WordVector& vector) const {
 
 double CBayesFilter::ChiSquareTail(double x, int v) {
   const double m = x / 2;
+  // Beyond this e^-m underflows, and the series below with it.
+  if (m > kLargestExponent) return std::exp(LogChiSquareTail(x, v));
   double term = std::exp(-m);
   double sum = term;
   for (int i = 1; i < v / 2; ++i) {
@@ -200,6 +214,33 @@ double CBayesFilter::ChiSquareTail(double x, int v) {
     sum += term;
   }
   return std::min(sum, 1.0);
+}
+
+void CBayesFilter::KeepWordsAboveCut(WordVector& vector) const {
+  const double cut = options_.significanceCut;
+  std::erase_if(vector, [cut](const WordEntry& entry) { return entry.significance <= cut; });
+  KeepMostSignificant(vector, vector.size());
+}
+
+double CBayesFilter::LogChiSquareTail(double x, int v) {
+  // e^-m times the sum of m^i / i! for i below v / 2, with the e^-m factored
+  // out of the sum and the sum rescaled whenever it grows large.
+  const double m = x / 2;
+  double term = 1.0;
+  double sum = 1.0;
+  double logScale = 0.0;
+  for (int i = 1; i < v / 2; ++i) {
+    term *= m / i;
+    sum += term;
+    if (sum > kRescaleAbove) {
+      term /= sum;
+      logScale += std::log(sum);
+      sum = 1.0;
+    } else if (i > m && term < sum * kNegligibleTerm) {
+      break;
+    }
+  }
+  return std::min(logScale + std::log(sum) - m, 0.0);
 }
 
 bool CBayesFilter::ReduceNoise(WordVector& vector) {

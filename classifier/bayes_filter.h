@@ -5,6 +5,11 @@
 // Fisher's chi-square method with per-word smoothing. ReduceNoise can first
 // drop words that disagree with their neighbours (see noise_reduction.h).
 //
+// The precise mode (bit 8 of Algorithm) combines by chi-square with
+// smoothing too, but gives every learned word its probability however
+// rarely it was seen, treats words never learned as no evidence, and keeps
+// every word whose significance exceeds the cut instead of a fixed number.
+//
 // One filter serves one message on one thread and is then discarded; the
 // database it reads is shared and locks itself per lookup.
 #pragma once
@@ -22,6 +27,10 @@ class Log;
 // What the classifier takes from the settings (the owner fills every field).
 struct ClassifierOptions {
   bool chiSquare = false;  // bit 2 of Algorithm
+  // Bit 8 of Algorithm: chi-square over every word whose significance
+  // exceeds significanceCut, with no minimum-evidence rule.
+  bool precise = false;
+  float significanceCut = 0;  // SignificanceCut
   // Single precision, as the settings hold them; widened where used.
   float hamWeight = 0;               // HamWeight
   float unknownWordStrength = 0;     // UnknownWordStrength
@@ -38,7 +47,8 @@ class CBayesFilter {
   // The message's score. Looks every word up (keeping the probabilities that
   // ReduceNoise set when `computeProbabilities` is false), drops words of no
   // significance when RemoveNonSignificant is set, orders the vector most
-  // significant first, keeps the first SignificantWords and combines them.
+  // significant first, keeps the first SignificantWords (in the precise
+  // mode: the words above the cut) and combines them.
   // 50 when no spam or no ham has been learned (the vector is then untouched).
   int CalculatePluginReturn(WordVector& vector, bool computeProbabilities);
 
@@ -59,8 +69,12 @@ class CBayesFilter {
   double WordProbability(uint32_t spam, uint32_t ham) const;
 
   // Upper-tail probability of the chi-square distribution with an even
-  // number `v` of degrees of freedom at `x`, at most 1.
+  // number `v` of degrees of freedom at `x`, at most 1. Large x takes the
+  // logarithmic series, whose terms cannot underflow.
   static double ChiSquareTail(double x, int v);
+
+  // The natural logarithm of the same tail, finite for any x and v.
+  static double LogChiSquareTail(double x, int v);
 
   double minProbability() const { return minProbability_; }
   double maxProbability() const { return maxProbability_; }
@@ -71,6 +85,7 @@ class CBayesFilter {
   void ScoreWords(WordVector& vector, bool computeProbabilities);
   int ProductSpaminess(const WordVector& vector) const;
   int ChiSquareSpaminess(const WordVector& vector) const;
+  void KeepWordsAboveCut(WordVector& vector) const;
 
   const ClassifierOptions options_;
   Log& log_;

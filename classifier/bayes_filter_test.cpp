@@ -141,6 +141,50 @@ TEST_F(BayesFilterTest, ChiSquareStaysFiniteForAnyNumberOfWords) {
   EXPECT_EQ(Filter().CalculateSpaminess(WithProbabilities(spammy)), 100);
 }
 
+TEST_F(BayesFilterTest, PreciseModeTakesRareWordsAndSmoothsThem) {
+  Totals(10, 10);
+  settings_.Algorithm = kAlgorithmPrecise;
+  const double s = settings_.UnknownWordStrength;
+  const double x = settings_.UnknownWordPossibility;
+  EXPECT_DOUBLE_EQ(Filter().WordProbability(1, 0), (s * x + 0.99) / (s + 1)) << "no minimum evidence";
+  EXPECT_DOUBLE_EQ(Filter().WordProbability(0, 0), x);
+}
+
+TEST_F(BayesFilterTest, PreciseModeKeepsEveryLearnedWordAboveTheCut) {
+  Totals(100, 100);
+  settings_.Algorithm = kAlgorithmPrecise;
+  settings_.SignificanceCut = 0.1f;
+  std::vector<std::string> words = {"unknown", "weak"};
+  Learn("weak", 11, 10);  // 0.52 after smoothing: below the cut
+  for (int i = 0; i < 30; ++i) {
+    words.push_back("spam" + std::to_string(i));
+    Learn(words.back(), 20, 1);
+  }
+  WordVector vector = Vector(words);
+  EXPECT_EQ(Filter().CalculatePluginReturn(vector, true), 100);
+  EXPECT_EQ(vector.size(), 30u) << "more than SignificantWords, and the unknown word is no evidence";
+  for (const WordEntry& entry : vector) EXPECT_EQ(entry.word.substr(0, 4), "spam");
+}
+
+TEST_F(BayesFilterTest, PreciseModeGoesWithoutTheNoisePass) {
+  settings_.Algorithm = kAlgorithmPrecise | kAlgorithmRuleFilter;
+  EXPECT_TRUE(settings_.UsesPreciseMode());
+  EXPECT_TRUE(settings_.RuleFilterActive());
+  EXPECT_FALSE(settings_.UsesChiSquare());
+  EXPECT_FALSE(settings_.ReducesNoise());
+  settings_.Algorithm = kAlgorithmChiSquare | kAlgorithmRuleFilter | 1;
+  EXPECT_FALSE(settings_.UsesPreciseMode());
+  EXPECT_TRUE(settings_.ReducesNoise());
+}
+
+TEST(ChiSquareTail, StaysExactWhereTheDirectSeriesUnderflows) {
+  // 1000 words of 0.45: e^-m underflows, yet the tail is close to 1.
+  const double x = -2 * 1000 * std::log(0.45);
+  EXPECT_NEAR(CBayesFilter::ChiSquareTail(x, 2000), 1.0, 1e-9);
+  EXPECT_NEAR(CBayesFilter::LogChiSquareTail(10, 6), -5 + std::log(18.5), 1e-12);
+  EXPECT_LT(CBayesFilter::LogChiSquareTail(4000, 200), -1000) << "finite far below the double range";
+}
+
 TEST(ChiSquareTail, MatchesTheClosedForms) {
   EXPECT_DOUBLE_EQ(CBayesFilter::ChiSquareTail(0, 2), 1.0);
   EXPECT_DOUBLE_EQ(CBayesFilter::ChiSquareTail(3, 2), std::exp(-1.5));

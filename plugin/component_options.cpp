@@ -16,6 +16,8 @@ ParserOptions ParserOptionsOf(const Settings& settings) {
 ClassifierOptions ClassifierOptionsOf(const Settings& settings) {
   ClassifierOptions options;
   options.chiSquare = settings.UsesChiSquare();
+  options.precise = settings.UsesPreciseMode();
+  options.significanceCut = settings.SignificanceCut;
   options.hamWeight = settings.HamWeight;
   options.unknownWordStrength = settings.UnknownWordStrength;
   options.unknownWordPossibility = settings.UnknownWordPossibility;

@@ -149,8 +149,8 @@ class Training {
     do {
       AddWords(asSpam);
       CBayesFilter filter(ClassifierOptionsOf(settings_), s_.log, s_.database);
-      if (settings_.RemoveNoise) filter.ReduceNoise(*vector_);
-      score = filter.CalculatePluginReturn(*vector_, !settings_.RemoveNoise);
+      if (settings_.ReducesNoise()) filter.ReduceNoise(*vector_);
+      score = filter.CalculatePluginReturn(*vector_, !settings_.ReducesNoise());
       ++rounds;
     } while (!Agrees(asSpam, score) && rounds < kTrainOnErrorLimit);
     if (!Agrees(asSpam, score)) {

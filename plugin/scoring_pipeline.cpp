@@ -103,8 +103,8 @@ class Scoring {
   void Classify() {
     if (vector_ && !vector_->empty()) {
       CBayesFilter filter(ClassifierOptionsOf(settings_), s_.log, s_.database);
-      if (settings_.RemoveNoise) filter.ReduceNoise(*vector_);
-      score_ = filter.CalculatePluginReturn(*vector_, !settings_.RemoveNoise);
+      if (settings_.ReducesNoise()) filter.ReduceNoise(*vector_);
+      score_ = filter.CalculatePluginReturn(*vector_, !settings_.ReducesNoise());
     }
     TextId result = kTextSpamReceived;
     if (!IsSpam()) {

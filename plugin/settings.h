@@ -35,10 +35,15 @@ inline constexpr const char* kProductVersion = "v2.0.4";
 // Bits of the Algorithm setting.
 inline constexpr uint32_t kAlgorithmChiSquare = 2;
 inline constexpr uint32_t kAlgorithmRuleFilter = 4;
+inline constexpr uint32_t kAlgorithmPrecise = 8;
 
 struct Settings {
   bool UsesChiSquare() const { return (Algorithm & kAlgorithmChiSquare) != 0; }
   bool RuleFilterActive() const { return (Algorithm & kAlgorithmRuleFilter) != 0; }
+  bool UsesPreciseMode() const { return (Algorithm & kAlgorithmPrecise) != 0; }
+  // The noise pass drops hammy words only, which costs the precise mode
+  // false positives, so that mode goes without it.
+  bool ReducesNoise() const { return RemoveNoise != 0 && !UsesPreciseMode(); }
 
   // Files.
   std::string DatabasePath = kDefaultDatabaseFile;
@@ -87,6 +92,8 @@ struct Settings {
   float HamWeight = 1.0f;
   float UnknownWordStrength = 0.0178f;
   float UnknownWordPossibility = 0.52f;
+  // The precise mode combines every word further than this from 0.5.
+  float SignificanceCut = 0.0f;
 
   // Editor window rectangles, each read and written Left, Right, Top, Bottom.
   uint32_t EditorLogfileLeft = 0, EditorLogfileRight = 0, EditorLogfileTop = 0, EditorLogfileBottom = 0;

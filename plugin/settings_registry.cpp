@@ -101,6 +101,7 @@ constexpr RealSetting kReals[] = {
     {"HamWeight", &Settings::HamWeight, 100000, 500000},
     {"UnknownWordStrength", &Settings::UnknownWordStrength, 1, 100000},
     {"UnknownWordPossibility", &Settings::UnknownWordPossibility, 1, 100000},
+    {"SignificanceCut", &Settings::SignificanceCut, 0, 49000},
 };
 
 constexpr double kRealScale = 100000.0;

@@ -102,6 +102,7 @@ TEST_F(SettingsRegistryTest, RealsAreStoredTimesOneHundredThousand) {
   EXPECT_EQ(Number(kSettingsKey, "HamWeight"), 100000u);
   EXPECT_EQ(Number(kSettingsKey, "UnknownWordStrength"), 1780u);
   EXPECT_EQ(Number(kSettingsKey, "UnknownWordPossibility"), 52000u);
+  EXPECT_EQ(Number(kSettingsKey, "SignificanceCut"), 0u);
 }
 
 TEST_F(SettingsRegistryTest, RoundTripOfEveryValue) {
@@ -177,6 +178,8 @@ TEST_F(SettingsRegistryTest, RealsOutsideTheirRangeKeepTheCurrentValue) {
       {"UnknownWordStrength", 100000, &Settings::UnknownWordStrength, 1.0f},
       {"UnknownWordStrength", 100001, &Settings::UnknownWordStrength, 0.0178f},
       {"UnknownWordPossibility", 1, &Settings::UnknownWordPossibility, 0.00001f},
+      {"SignificanceCut", 10000, &Settings::SignificanceCut, 0.1f},
+      {"SignificanceCut", 49001, &Settings::SignificanceCut, 0.0f},
   };
   PreviousRun();
   for (const auto& row : rows) {
