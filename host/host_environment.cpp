@@ -47,6 +47,8 @@ std::string DefaultDataDirectory() {
 bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
   std::error_code failure;
   invocationDirectory_ = WithTrailingSlash(fs::current_path(failure).string());
+  requestedDataDirectory_ = options.dataDirectory;
+  registryVariableAtStart_ = platform::EnvironmentVariable("TRELLISK_REGISTRY").value_or("");
   std::string requested = options.dataDirectory.empty() ? DefaultDataDirectory() : options.dataDirectory;
   if (options.freshDirectory) requested = MakeTemporaryDirectory();
   fs::create_directories(requested, failure);
@@ -56,11 +58,11 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
     return false;
   }
   dataDirectory_ = WithTrailingSlash(absolute.lexically_normal().string());
-  if (options.freshDirectory || !platform::EnvironmentVariable("TRELLISK_REGISTRY")) {
+  if (options.freshDirectory || registryVariableAtStart_.empty()) {
     platform::SetEnvironmentVariable("TRELLISK_REGISTRY", dataDirectory_ + "registry");
   }
   if (!WriteHostKey(error) || !WriteIniFile(options.junkThreshold, error)) return false;
-  if (!options.settings.empty() && !WritePluginSettings(options.settings, error)) return false;
+  if (!options.settings.empty() && !StoreSettings(options.settings, error)) return false;
   ReadJunkThreshold();
   fs::current_path(dataDirectory_, failure);
   if (failure) {
@@ -68,6 +70,26 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
     return false;
   }
   return true;
+}
+
+bool HostEnvironment::PrepareRequested(HostEnvironment& requested, std::string& error) const {
+  platform::SetEnvironmentVariable("TRELLISK_REGISTRY", registryVariableAtStart_);
+  std::error_code ignored;
+  fs::current_path(invocationDirectory_, ignored);
+  HostOptions options;
+  options.dataDirectory = requestedDataDirectory_;
+  return requested.Prepare(options, error);
+}
+
+std::optional<uint32_t> HostEnvironment::StoredNumber(const std::string& name) const {
+  const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry([](const std::string&) {});
+  const std::unique_ptr<platform::RegistryKey> key =
+      registry->Open(platform::RegistryHive::LocalMachine, kPluginSettingsKey);
+  if (!key) return std::nullopt;
+  const std::optional<platform::RegistryValue> value = key->Read(name, sizeof(uint32_t));
+  if (!value || value->type != platform::kRegDword || value->data.size() != sizeof(uint32_t)) return std::nullopt;
+  return value->data[0] | (value->data[1] << 8) | (value->data[2] << 16) |
+         (static_cast<uint32_t>(value->data[3]) << 24);
 }
 
 std::string HostEnvironment::ResolveInput(const std::string& path) const {
@@ -122,7 +144,7 @@ bool ParseTextSetting(const std::string& text, PluginSetting& setting) {
   return true;
 }
 
-bool HostEnvironment::WritePluginSettings(const std::vector<PluginSetting>& settings, std::string& error) {
+bool HostEnvironment::StoreSettings(const std::vector<PluginSetting>& settings, std::string& error) {
   const std::unique_ptr<platform::Registry> registry = platform::OpenSystemRegistry(
       [](const std::string& problem) { std::fprintf(stderr, "trellisk-host: %s\n", problem.c_str()); });
   // With the statistics key in place the plug-in reads its settings as

@@ -58,13 +58,26 @@ class HostEnvironment {
   // junk, as its tbplugin.ini says (90 when the file does not say).
   uint32_t junkThreshold() const { return junkThreshold_; }
 
+  // Stores plug-in settings in this environment's registry, for the next
+  // start of the plug-in; false, with `error` set, when one cannot be.
+  bool StoreSettings(const std::vector<PluginSetting>& settings, std::string& error);
+  // A numeric plug-in setting as stored in this environment's registry.
+  std::optional<uint32_t> StoredNumber(const std::string& name) const;
+  // Prepares `requested` as the environment the host would have had
+  // without a fresh directory: the requested data directory and the
+  // registry it implies. The process's registry variable and current
+  // directory then point there; the plug-in keeps the registry it opened.
+  bool PrepareRequested(HostEnvironment& requested, std::string& error) const;
+
  private:
   bool WriteHostKey(std::string& error);
-  bool WritePluginSettings(const std::vector<PluginSetting>& settings, std::string& error);
   bool WriteIniFile(std::optional<uint32_t> junkThreshold, std::string& error);
   void ReadJunkThreshold();
 
   std::string dataDirectory_;
+  std::string requestedDataDirectory_;
+  // TRELLISK_REGISTRY as the host found it; empty when it was not set.
+  std::string registryVariableAtStart_;
   std::string invocationDirectory_;
   uint32_t junkThreshold_ = 90;
 };

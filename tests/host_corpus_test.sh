@@ -3,7 +3,8 @@
 # drives it: trellisk-host trains the even messages of every corpus folder
 # and scores the odd ones from two host threads. Every message must get its
 # score line, training must count every message, and no part may fail. In
-# the sanitizer builds this runs the whole pipeline on real mail.
+# the sanitizer builds this runs the whole pipeline on real mail. Then the
+# precise classifier mode must reach its accuracy bounds.
 # Usage: host_corpus_test.sh <trellisk-host> <corpus directory>; exit 77
 # (skipped) when the corpus has not been fetched.
 set -uo pipefail
@@ -39,5 +40,17 @@ caught=$(grep -cE '^ *[0-9]+ SPAM .*/spam-' "$WORK/scores")
 learned_spam=$(host stats | awk '/^SpamMails:/ { print $2 }')
 (( learned_spam >= ${#train_spam[@]} )) || fail "the statistics count the spam trained: $learned_spam"
 grep -q "An unexpected exception" "$WORK/data/trellisk.log" && fail "the log reports an exception"
+
+# The precise mode on the standard split (even messages train, odd ones are
+# scored): no false positives at the default threshold and an ROC area of at
+# least 0.9997.
+spam_folders=(); ham_folders=()
+for folder in "$CORPUS"/*/; do
+  if [[ $folder == */spam-*/ ]]; then spam_folders+=(--spam "$folder"); else ham_folders+=(--ham "$folder"); fi
+done
+"$HOST" --setting DNSBlacklist=0 --setting AutoLearning=0 --setting Algorithm=11 eval "${spam_folders[@]}" \
+  "${ham_folders[@]}" >"$WORK/eval" || fail "eval in the precise mode exits with 0"
+grep -q "^threshold 90: false positives 0 " "$WORK/eval" || fail "precise mode: no false positives: $(grep ^threshold "$WORK/eval")"
+awk '/^ROC AUC:/ { exit !($3 >= 0.9997) }' "$WORK/eval" || fail "precise mode: ROC area: $(grep AUC "$WORK/eval")"
 
 exit $((failures > 0))
