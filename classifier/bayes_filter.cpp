@@ -48,19 +48,25 @@ void MultiplyRenormalised(double& product, int& exponent, double factor) {
   }
 }
 
-// Orders the vector most significant first and keeps the first `count`
-// entries. Words that tie on every key keep their message order, so the
-// same message always keeps the same words; only the kept entries are put
-// in order, and entries are moved once.
-void KeepMostSignificant(WordVector& vector, size_t count) {
+// Keeps the first `kept` entries of the vector in significance order, the
+// first `ordered` of them (at most `kept`) most significant first. Words
+// that tie on every key keep their message order, so the same message
+// always keeps the same words; only the ordered entries are sorted, and
+// entries are moved once.
+void KeepMostSignificant(WordVector& vector, size_t ordered, size_t kept) {
   std::vector<uint32_t> order(vector.size());
   for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
   auto before = [&vector](uint32_t a, uint32_t b) {
     if (MoreSignificant(vector[a], vector[b])) return true;
     return !MoreSignificant(vector[b], vector[a]) && a < b;
   };
-  const size_t kept = std::min(count, order.size());
-  std::partial_sort(order.begin(), order.begin() + static_cast<long>(kept), order.end(), before);
+  kept = std::min(kept, order.size());
+  ordered = std::min(ordered, kept);
+  if (kept < order.size()) {
+    std::nth_element(order.begin(), order.begin() + static_cast<long>(kept), order.end(), before);
+  }
+  std::partial_sort(order.begin(), order.begin() + static_cast<long>(ordered),
+                    order.begin() + static_cast<long>(kept), before);
   WordVector selected;
   selected.reserve(kept);
   for (size_t i = 0; i < kept; ++i) selected.push_back(std::move(vector[order[i]]));
@@ -163,7 +169,7 @@ int CBayesFilter::CalculatePluginReturn(WordVector& vector, bool computeProbabil
       return;
     }
     if (options_.removeNonSignificant) RemoveNonSignificant(vector);
-    KeepMostSignificant(vector, options_.significantWords);
+    KeepMostSignificant(vector, options_.significantWords, options_.significantWords);
   });
   return CalculateSpaminess(vector);
 }
@@ -219,7 +225,8 @@ double CBayesFilter::ChiSquareTail(double x, int v) {
 void CBayesFilter::KeepWordsAboveCut(WordVector& vector) const {
   const double cut = options_.significanceCut;
   std::erase_if(vector, [cut](const WordEntry& entry) { return entry.significance <= cut; });
-  KeepMostSignificant(vector, vector.size());
+  // Only the first SignificantWords are shown in the log's word table.
+  KeepMostSignificant(vector, options_.significantWords, vector.size());
 }
 
 double CBayesFilter::LogChiSquareTail(double x, int v) {

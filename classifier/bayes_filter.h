@@ -47,8 +47,9 @@ class CBayesFilter {
   // The message's score. Looks every word up (keeping the probabilities that
   // ReduceNoise set when `computeProbabilities` is false), drops words of no
   // significance when RemoveNonSignificant is set, orders the vector most
-  // significant first, keeps the first SignificantWords (in the precise
-  // mode: the words above the cut) and combines them.
+  // significant first, keeps the first SignificantWords and combines them.
+  // The precise mode keeps every word above the cut instead, with only the
+  // first SignificantWords in order.
   // 50 when no spam or no ham has been learned (the vector is then untouched).
   int CalculatePluginReturn(WordVector& vector, bool computeProbabilities);
 
