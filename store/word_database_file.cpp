@@ -29,27 +29,93 @@ uint32_t ReadCount(RecordFileReader& reader) {
   return reader.ReadNumberLine(line) ? ParseUnsignedDecimal(line) : 0;
 }
 
+// The plain form of a record, which nearly every record of a file has: a
+// key line without a 0 byte, two count lines of digits alone (a CR before
+// the LF allowed), every line whole within the line buffer, the counts not
+// both 0. Such a record reads in place exactly as line by line, with no
+// damage to note; the parsers below return the position after the line,
+// or null when it is not plain or not whole in [at, end).
+bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+const char* LineLimit(const char* at, const char* end) {
+  return at + std::min<size_t>(static_cast<size_t>(end - at), kWordFileLineBuffer - 1);
+}
+
+const char* PlainKeyLine(const char* at, const char* end, std::string_view& key) {
+  const char* const limit = LineLimit(at, end);
+  const char* p = at;
+  while (p < limit && *p != '\n' && *p != '\0') ++p;
+  if (p == limit || *p != '\n') return nullptr;
+  key = std::string_view(at, static_cast<size_t>(p - at));
+  if (!key.empty() && (IsBlankByte(key.front()) || IsBlankByte(key.back()))) key = Trim(key);
+  return key.empty() ? nullptr : p + 1;
+}
+
+// The count as ParseUnsignedDecimal reads it (wrapping modulo 2^32).
+const char* PlainCountLine(const char* at, const char* end, uint32_t& count) {
+  const char* const limit = LineLimit(at, end);
+  const char* p = at;
+  uint32_t value = 0;
+  for (; p < limit && *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
+  if (p == at) return nullptr;
+  if (p < limit && *p == '\r') ++p;
+  if (p == limit || *p != '\n') return nullptr;
+  count = value;
+  return p + 1;
+}
+
+// Adds the plain records at the front of the reader's buffer and passes
+// over them; stops before the first record that is not plain or not whole
+// in the buffer, which ReadEntry then reads.
+void AddPlainRecords(RecordFileReader& reader, CountedStringTable& table) {
+  const std::string_view buffered = reader.Buffered();
+  const char* const begin = buffered.data();
+  const char* const end = begin + buffered.size();
+  const char* at = begin;
+  uint64_t lines = 0;
+  for (;;) {
+    std::string_view key;
+    uint32_t spam = 0;
+    uint32_t ham = 0;
+    const char* next = PlainKeyLine(at, end, key);
+    if (next) next = PlainCountLine(next, end, spam);
+    if (next) next = PlainCountLine(next, end, ham);
+    if (!next || (spam == 0 && ham == 0)) break;
+    table.Add(key, spam, ham);
+    at = next;
+    lines += 3;
+  }
+  reader.Skip(static_cast<size_t>(at - begin), lines);
+}
+
+// Reads one record line by line; false when it ends the entries.
+bool ReadEntry(RecordFileReader& reader, CountedStringTable& table, std::string& key) {
+  std::string_view line;
+  const bool read = reader.ReadLine(line);
+  key.assign(read ? Trim(TextBeforeZeroByte(line)) : std::string_view());
+  if (read && reader.AtEnd()) reader.NoteAt(reader.lineNumber(), kTextDamageRecordCutShort);
+  if (reader.AtEnd()) return false;
+  if (key.empty()) {
+    const uint64_t blankLine = reader.lineNumber();
+    if (!reader.RestIsBlank()) reader.NoteAt(blankLine, kTextDamageBlankWord);
+    return false;
+  }
+  const uint64_t keyLine = reader.lineNumber();
+  const uint32_t spam = ReadCount(reader);
+  const uint32_t ham = ReadCount(reader);
+  if (spam == 0 && ham == 0) {
+    reader.NoteAt(keyLine, kTextDamageZeroCounts);
+    return false;
+  }
+  table.Add(key, spam, ham);
+  return true;
+}
+
 void ReadEntries(RecordFileReader& reader, CountedStringTable& table) {
   std::string key;
   while (!reader.AtEnd()) {
-    std::string_view line;
-    const bool read = reader.ReadLine(line);
-    key.assign(read ? Trim(TextBeforeZeroByte(line)) : std::string_view());
-    if (read && reader.AtEnd()) reader.NoteAt(reader.lineNumber(), kTextDamageRecordCutShort);
-    if (reader.AtEnd()) return;
-    if (key.empty()) {
-      const uint64_t blankLine = reader.lineNumber();
-      if (!reader.RestIsBlank()) reader.NoteAt(blankLine, kTextDamageBlankWord);
-      return;
-    }
-    const uint64_t keyLine = reader.lineNumber();
-    const uint32_t spam = ReadCount(reader);
-    const uint32_t ham = ReadCount(reader);
-    if (spam == 0 && ham == 0) {
-      reader.NoteAt(keyLine, kTextDamageZeroCounts);
-      return;
-    }
-    table.Add(key, spam, ham);
+    AddPlainRecords(reader, table);
+    if (!ReadEntry(reader, table, key)) return;
   }
 }
 
