@@ -17,4 +17,13 @@ RegistryValue RegistryValue::String(std::string_view text) {
   return value;
 }
 
+bool Registry::WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes) {
+  bool stored = true;
+  for (const RegistryWrite& write : writes) {
+    const std::unique_ptr<RegistryKey> key = Create(hive, write.path);
+    stored = key && key->Write(write.name, write.value) && stored;
+  }
+  return stored;
+}
+
 }  // namespace trellisk::platform
