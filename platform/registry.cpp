@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <optional>
+
 namespace trellisk::platform {
 
 RegistryValue RegistryValue::Dword(uint32_t number) {
@@ -18,12 +20,13 @@ RegistryValue RegistryValue::String(std::string_view text) {
 }
 
 bool Registry::WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes) {
-  bool stored = true;
+  std::optional<std::string_view> failedKey;
   for (const RegistryWrite& write : writes) {
+    if (failedKey && *failedKey != write.path) continue;
     const std::unique_ptr<RegistryKey> key = Create(hive, write.path);
-    stored = key && key->Write(write.name, write.value) && stored;
+    if (!key || !key->Write(write.name, write.value)) failedKey = write.path;
   }
-  return stored;
+  return !failedKey;
 }
 
 }  // namespace trellisk::platform

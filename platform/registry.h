@@ -71,9 +71,11 @@ class Registry {
   // Opens the key, creating it and any missing parent keys; null on failure.
   virtual std::unique_ptr<RegistryKey> Create(RegistryHive hive, std::string_view path) = 0;
   // Stores the values in order, creating their keys, as Create and Write
-  // one by one do (which is what this does unless a registry can do
-  // better: the file registry makes it one change of its hive file). False
-  // when any value could not be stored.
+  // one by one do, except that once a value could not be stored, only the
+  // values of its own key are still tried. That is what this does unless a
+  // registry can do better: the file registry makes it one change of its
+  // hive file, which stores all or nothing. False when any value could not
+  // be stored.
   virtual bool WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes);
 };
 

@@ -142,12 +142,16 @@ bool SettingsRegistry::Load(Settings& settings, DetectionCounters& counters) {
 
   const std::unique_ptr<RegistryKey> key = registry_.Open(RegistryHive::LocalMachine, kSettingsKey);
   if (!key) return true;
-  LoadPaths(*key, settings);
+  // The defaults that take the place of missing values are stored, in one
+  // change of the registry.
+  std::vector<platform::RegistryWrite> defaults;
+  LoadPaths(*key, settings, defaults);
   if (const std::optional<std::string> zones = ReadRegistryText(*key, "DNSServerlist", kMaxZoneListBytes)) {
     settings.DNSServerlist = *zones;
   } else {
-    key->Write("DNSServerlist", RegistryValue::String(settings.DNSServerlist));
+    defaults.push_back({kSettingsKey, "DNSServerlist", RegistryValue::String(settings.DNSServerlist)});
   }
+  if (!defaults.empty()) registry_.WriteValues(RegistryHive::LocalMachine, defaults);
   LoadNumbers(*key, settings);
   if (settings.MaxThreadCount == 0) settings.MaxThreadCount = 1;
   if (settings.SignificantWords < 5) settings.SignificantWords = 5;
@@ -156,7 +160,8 @@ bool SettingsRegistry::Load(Settings& settings, DetectionCounters& counters) {
   return true;
 }
 
-void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings) {
+void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings,
+                                 std::vector<platform::RegistryWrite>& defaults) {
   for (const PathSetting& path : kPaths) {
     const std::optional<std::string> stored = ReadRegistryText(key, path.name, kMaxPathBytes);
     if (stored && !EqualsIgnoreCase(*stored, path.defaultFile)) {
@@ -164,7 +169,7 @@ void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings) {
       continue;
     }
     settings.*path.field = host_.HostDirectory() + path.defaultFile;
-    key.Write(path.name, RegistryValue::String(settings.*path.field));
+    defaults.push_back({kSettingsKey, path.name, RegistryValue::String(settings.*path.field)});
   }
 }
 
@@ -181,15 +186,14 @@ void SettingsRegistry::LoadNumbers(RegistryKey& key, Settings& settings) {
 }
 
 bool SettingsRegistry::Save(const Settings& settings, const DetectionCounters& counters) {
-  const platform::RegistryWrite counterWrites[] = {
+  // The counters first: when they cannot be stored, the main key is left
+  // alone.
+  std::vector<platform::RegistryWrite> writes{
       {kStatisticsKey, "DetectedSpam", RegistryValue::Dword(counters.DetectedSpam)},
       {kStatisticsKey, "DetectedHam", RegistryValue::Dword(counters.DetectedHam)},
       {kStatisticsKey, "FalsePositiv", RegistryValue::Dword(counters.FalsePositiv)},
       {kStatisticsKey, "FalseNegativ", RegistryValue::Dword(counters.FalseNegativ)},
   };
-  if (!registry_.WriteValues(RegistryHive::LocalMachine, counterWrites)) return false;
-
-  std::vector<platform::RegistryWrite> writes;
   const auto add = [&](std::string_view name, RegistryValue value) {
     writes.push_back({kSettingsKey, name, std::move(value)});
   };

@@ -32,13 +32,14 @@ class SettingsRegistry {
   // Advances RunCount when the main key was read.
   bool Load(Settings& settings, DetectionCounters& counters);
 
-  // Writes the counters, then (when they were stored) the settings, each in
-  // one change of the registry; false when a key could not be made or any
-  // value could not be stored (the remaining values are still written).
+  // Writes the counters, then (when they were stored) the settings, in one
+  // change of the registry where it can; false when a key could not be made
+  // or any value could not be stored (the remaining settings are still
+  // written).
   bool Save(const Settings& settings, const DetectionCounters& counters);
 
  private:
-  void LoadPaths(platform::RegistryKey& key, Settings& settings);
+  void LoadPaths(platform::RegistryKey& key, Settings& settings, std::vector<platform::RegistryWrite>& defaults);
   void LoadNumbers(platform::RegistryKey& key, Settings& settings);
   void AddNumbers(const Settings& settings, std::vector<platform::RegistryWrite>& writes);
 
