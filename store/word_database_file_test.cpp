@@ -116,6 +116,8 @@ TEST(WordDatabaseFile, ReadingKeepsWhatCameBeforeTheFirstFault) {
       {"a file shorter than the header", "100003\n5", 5, 0, {}},
       {"a first line alone sizes the table", "200003\n", 0, 0, {}, 200003},
       {"an empty file keeps the cleared table", "", 0, 0, {}},
+      {"a key ends at its first 0 byte", std::string("100003\n0\n0\nfree\0later word\n1\n0\n", 31), 0, 0,
+       {{"free", {1, 0}}}},
       {"keys are trimmed of blanks", "100003\n0\n0\n  free \t\n1\n0\n", 0, 0, {{"free", {1, 0}}}},
       {"CR LF line ends", "100003\r\n1\r\n1\r\nfree\r\n1\r\n0\r\n", 1, 1, {{"free", {1, 0}}}},
       {"numbers are taken modulo 2^32", "100003\n4294967297\n-1\nfree\n+7\n 12abc\n", 1, 4294967295u,
