@@ -1,8 +1,6 @@
 #include "store/word_database_file.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -10,6 +8,7 @@
 #include "base/number_text.h"
 #include "base/text_line_end.h"
 #include "store/buffered_text_writer.h"
+#include "store/plain_record_lines.h"
 #include "store/prime_table.h"
 #include "store/record_file_reader.h"
 
@@ -31,68 +30,11 @@ uint32_t ReadCount(RecordFileReader& reader) {
   return reader.ReadNumberLine(line) ? ParseUnsignedDecimal(line) : 0;
 }
 
-// The plain form of a record, which nearly every record of a file has: a
-// key line without a 0 byte, two count lines of digits alone (a CR before
-// the LF allowed), every line whole within the line buffer, the counts not
-// both 0. Such a record reads in place exactly as line by line, with no
-// damage to note; the parsers below return the position after the line,
-// or null when it is not plain or not whole in [at, end).
-bool IsBlankByte(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-const char* LineLimit(const char* at, const char* end) {
-  return at + std::min<size_t>(static_cast<size_t>(end - at), kWordFileLineBuffer - 1);
-}
-
-// Where the first LF or 0 byte is among the eight bytes of `word` (in
-// memory order): 0 to 7, or 8 when there is none. A byte b is found where
-// (b - 1) & ~b has its top bit set, which a borrow can fake only above a
-// byte truly found, so the lowest mark is exact.
-unsigned FirstLineFeedOrZero(uint64_t word) {
-  static_assert(std::endian::native == std::endian::little);
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  constexpr uint64_t kTops = 0x8080808080808080u;
-  const uint64_t lineFeeds = word ^ (kOnes * '\n');
-  const uint64_t marks = (((lineFeeds - kOnes) & ~lineFeeds) | ((word - kOnes) & ~word)) & kTops;
-  return static_cast<unsigned>(std::countr_zero(marks)) / 8;
-}
-
-// The first LF or 0 byte in [at, limit), or limit; eight bytes a step.
-const char* FindLineFeedOrZero(const char* at, const char* limit) {
-  const char* p = at;
-  for (; limit - p >= 8; p += 8) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    if (const unsigned found = FirstLineFeedOrZero(word); found < 8) return p + found;
-  }
-  while (p < limit && *p != '\n' && *p != '\0') ++p;
-  return p;
-}
-
-const char* PlainKeyLine(const char* at, const char* end, std::string_view& key) {
-  const char* const limit = LineLimit(at, end);
-  const char* const p = FindLineFeedOrZero(at, limit);
-  if (p == limit || *p != '\n') return nullptr;
-  key = std::string_view(at, static_cast<size_t>(p - at));
-  if (!key.empty() && (IsBlankByte(key.front()) || IsBlankByte(key.back()))) key = Trim(key);
-  return key.empty() ? nullptr : p + 1;
-}
-
-// The count as ParseUnsignedDecimal reads it (wrapping modulo 2^32).
-const char* PlainCountLine(const char* at, const char* end, uint32_t& count) {
-  const char* const limit = LineLimit(at, end);
-  const char* p = at;
-  uint32_t value = 0;
-  for (; p < limit && *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<uint32_t>(*p - '0');
-  if (p == at) return nullptr;
-  if (p < limit && *p == '\r') ++p;
-  if (p == limit || *p != '\n') return nullptr;
-  count = value;
-  return p + 1;
-}
-
 // Adds the plain records at the front of the reader's buffer and passes
-// over them; stops before the first record that is not plain or not whole
-// in the buffer, which ReadEntry then reads.
+// over them: three plain lines (plain_record_lines.h), the counts not both
+// 0, which read in place exactly as line by line, with no damage to note.
+// Stops before the first record that is not plain or not whole in the
+// buffer, which ReadEntry then reads.
 void AddPlainRecords(RecordFileReader& reader, CountedStringTable& table) {
   const std::string_view buffered = reader.Buffered();
   const char* const begin = buffered.data();
@@ -103,9 +45,9 @@ void AddPlainRecords(RecordFileReader& reader, CountedStringTable& table) {
     std::string_view key;
     uint32_t spam = 0;
     uint32_t ham = 0;
-    const char* next = PlainKeyLine(at, end, key);
-    if (next) next = PlainCountLine(next, end, spam);
-    if (next) next = PlainCountLine(next, end, ham);
+    const char* next = PlainKeyLine(at, end, kWordFileLineBuffer, key);
+    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, spam);
+    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, ham);
     if (!next || (spam == 0 && ham == 0)) break;
     table.Add(key, spam, ham);
     at = next;
