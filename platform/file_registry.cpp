@@ -1,5 +1,6 @@
 #include "platform/file_registry.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/hive_file.h"
@@ -75,6 +76,33 @@ std::unique_ptr<RegistryKey> FileRegistry::Create(RegistryHive hive, std::string
   });
   if (!created) return nullptr;
   return std::make_unique<Key>(File(hive), path);
+}
+
+bool FileRegistry::WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes) {
+  struct Placed {
+    std::vector<std::string_view> names;
+    const RegistryWrite* write;
+  };
+  std::vector<Placed> placed;
+  for (const RegistryWrite& write : writes) {
+    auto names = SplitRegistryPath(write.path);
+    if (names && IsStorableRegistryName(write.name)) placed.push_back({std::move(*names), &write});
+  }
+  const auto holdsAll = [&](const RegistryTree& tree) {
+    return std::all_of(placed.begin(), placed.end(), [&](const Placed& p) {
+      const RegistryTree::Key* key = tree.Find(p.names);
+      const RegistryValue* stored = key ? key->FindValue(p.write->name) : nullptr;
+      return stored && *stored == p.write->value;
+    });
+  };
+  bool unchanged = false;
+  File(hive)->Inspect([&](const RegistryTree& tree) { unchanged = holdsAll(tree); });
+  const bool stored = unchanged || File(hive)->Update([&](RegistryTree& tree) {
+    if (holdsAll(tree)) return false;
+    for (const Placed& p : placed) tree.Create(p.names).SetValue(p.write->name, p.write->value);
+    return true;
+  });
+  return stored && placed.size() == writes.size();
 }
 
 const std::string& FileRegistry::HivePath(RegistryHive hive) const { return File(hive)->path(); }

@@ -33,6 +33,9 @@ class FileRegistry final : public Registry {
 
   std::unique_ptr<RegistryKey> Open(RegistryHive hive, std::string_view path) override;
   std::unique_ptr<RegistryKey> Create(RegistryHive hive, std::string_view path) override;
+  // One change of the hive file for all the values; none when the file
+  // holds them already.
+  bool WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes) override;
 
   // The file that holds the hive.
   const std::string& HivePath(RegistryHive hive) const;

@@ -166,6 +166,27 @@ TEST_F(FileRegistryTest, AnUnchangedValueIsNotWrittenAgain) {
   EXPECT_NE(before.st_ino, after.st_ino);
 }
 
+TEST_F(FileRegistryTest, ValuesWrittenTogetherMakeOneChangeOfTheFile) {
+  const auto registry = MakeRegistry();
+  const RegistryWrite writes[] = {
+      {"Software\\A", "One", RegistryValue::Dword(1)},
+      {"Software\\B\\C", "Two", RegistryValue::String("two")},
+  };
+  ASSERT_TRUE(registry->WriteValues(kHklm, writes));
+  struct stat before;
+  ASSERT_EQ(::stat(HivePath().c_str(), &before), 0);
+  const auto read = MakeRegistry()->Open(kHklm, "Software\\B\\C");
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->Read("two", 64), RegistryValue::String("two"));
+  ASSERT_TRUE(registry->WriteValues(kHklm, writes));
+  struct stat after;
+  ASSERT_EQ(::stat(HivePath().c_str(), &after), 0);
+  EXPECT_EQ(before.st_ino, after.st_ino) << "values the file holds already are not written again";
+  const RegistryWrite unstorable[] = {{"Software\\A", "One", RegistryValue::Dword(5)}, {"Software\\\\", "x", {}}};
+  EXPECT_FALSE(registry->WriteValues(kHklm, unstorable));
+  EXPECT_EQ(MakeRegistry()->Open(kHklm, "Software\\A")->Read("One", 4), RegistryValue::Dword(5));
+}
+
 TEST_F(FileRegistryTest, AHiveThatIsNoRegularFileIsNeverRead) {
   fs::create_directories(directory_.path());
   ASSERT_EQ(::mkfifo(HivePath().c_str(), 0600), 0);

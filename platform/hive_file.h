@@ -20,7 +20,8 @@
 // identity (device, inode, size, modification time); a file modified within
 // the last two seconds of the moment it was read is read again each time,
 // because a later file could reuse the inode with the same size within one
-// tick of the file system's clock.
+// tick of the file system's clock; such a file is read again, but when its
+// bytes are those the cached hive was parsed from, they are not parsed again.
 //
 // A file with damaged lines is renamed aside under the lock, reported once
 // through the problem sink, and every value that parsed becomes the hive
@@ -106,6 +107,8 @@ class HiveFile {
   bool cacheValid_ = false;
   std::optional<FileIdentity> identity_;
   int64_t readNs_ = 0;
+  // The bytes `tree_` was parsed from, while it is unchanged since.
+  std::optional<std::string> parsedText_;
   bool damaged_ = false;
   std::optional<FileIdentity> reportedDamage_;
   bool writeFailureReported_ = false;

@@ -152,6 +152,7 @@ bool HiveFile::Update(const std::function<bool(RegistryTree&)>& change) {
     // A change that throws half-way must not leave a cache that claims to
     // be the file.
     cacheValid_ = false;
+    parsedText_.reset();
     if (!change(tree_)) {
       cacheValid_ = true;
       return true;
@@ -207,9 +208,15 @@ HiveFile::LoadOutcome HiveFile::LoadFromDisk(bool underFileLock) {
                                                   : "cannot read " + path_ + ": " + ErrorText(readErrno);
     return LoadOutcome::kUnreadable;
   }
+  if (cacheValid_ && !damaged_ && parsedText_ == text) {
+    identity_ = IdentityOf(info);
+    readNs_ = readNs;
+    return LoadOutcome::kLoaded;
+  }
   RegeditParseResult parsed = ParseRegedit(text, hive_);
   if (!parsed.ok()) return HandleDamage(IdentityOf(info), readNs, parsed, underFileLock);
   tree_ = std::move(parsed.tree);
+  parsedText_ = std::move(text);
   identity_ = IdentityOf(info);
   readNs_ = readNs;
   damaged_ = false;
@@ -225,6 +232,7 @@ bool HiveFile::CacheIsCurrent(const FileIdentity& identity) const {
 
 void HiveFile::UseHive(RegistryTree tree, std::optional<FileIdentity> identity, int64_t readNs, bool damaged) {
   tree_ = std::move(tree);
+  parsedText_.reset();
   identity_ = identity;
   readNs_ = readNs;
   damaged_ = damaged;

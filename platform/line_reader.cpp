@@ -45,6 +45,12 @@ bool LineReader::ReadLine(size_t bufferSize, std::string_view& line) {
   return Returned(line, limit);
 }
 
+void LineReader::Skip(size_t bytes, uint64_t lines) {
+  chunkPos_ += bytes;
+  lineNumber_ += lines;
+  if (lines != 0) lastLineCut_ = false;
+}
+
 bool LineReader::Returned(std::string_view line, size_t limit) {
   ++lineNumber_;
   lastLineCut_ = line.size() == limit && line.back() != '\n';

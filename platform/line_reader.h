@@ -33,6 +33,16 @@ class LineReader {
   // feed: a piece of a longer line, whose rest the next read returns.
   bool LastLineWasCut() const { return lastLineCut_; }
 
+  // The bytes read ahead and not returned yet, for a caller that parses
+  // whole lines in place (empty before the first ReadLine and whenever the
+  // next read must go to the file). Valid until the next call.
+  std::string_view Buffered() const { return std::string_view(chunk_.data() + chunkPos_, chunkLen_ - chunkPos_); }
+  // Passes over the first `bytes` of Buffered(), which hold `lines` whole
+  // lines, each ending with its line feed and short enough for the buffer
+  // size the caller reads with: the state is then as after that many
+  // ReadLine calls.
+  void Skip(size_t bytes, uint64_t lines);
+
  private:
   bool Refill();
   // Counts the line that ReadLine returns.

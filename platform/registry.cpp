@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <optional>
+
 namespace trellisk::platform {
 
 RegistryValue RegistryValue::Dword(uint32_t number) {
@@ -15,6 +17,16 @@ RegistryValue RegistryValue::String(std::string_view text) {
   value.data.assign(text.begin(), text.end());
   value.data.push_back(0);
   return value;
+}
+
+bool Registry::WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes) {
+  std::optional<std::string_view> failedKey;
+  for (const RegistryWrite& write : writes) {
+    if (failedKey && *failedKey != write.path) continue;
+    const std::unique_ptr<RegistryKey> key = Create(hive, write.path);
+    if (!key || !key->Write(write.name, write.value)) failedKey = write.path;
+  }
+  return !failedKey;
 }
 
 }  // namespace trellisk::platform

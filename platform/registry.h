@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,14 @@ class RegistryKey {
   virtual bool Write(std::string_view name, const RegistryValue& value) = 0;
 };
 
+// One value for Registry::WriteValues: the key's path, the value's name and
+// its data.
+struct RegistryWrite {
+  std::string_view path;
+  std::string_view name;
+  RegistryValue value;
+};
+
 class Registry {
  public:
   virtual ~Registry() = default;
@@ -61,6 +70,13 @@ class Registry {
   virtual std::unique_ptr<RegistryKey> Open(RegistryHive hive, std::string_view path) = 0;
   // Opens the key, creating it and any missing parent keys; null on failure.
   virtual std::unique_ptr<RegistryKey> Create(RegistryHive hive, std::string_view path) = 0;
+  // Stores the values in order, creating their keys, as Create and Write
+  // one by one do, except that once a value could not be stored, only the
+  // values of its own key are still tried. That is what this does unless a
+  // registry can do better: the file registry makes it one change of its
+  // hive file, which stores all or nothing. False when any value could not
+  // be stored.
+  virtual bool WriteValues(RegistryHive hive, std::span<const RegistryWrite> writes);
 };
 
 // Receives problems the registry met and coped with (a damaged hive file set

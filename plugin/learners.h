@@ -6,6 +6,8 @@
 // Thread-safe.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -30,6 +32,12 @@ class Learners {
   void Release() {
     std::lock_guard<platform::RecursiveMutex> lock(mutex_);
     if (active_ > 0) --active_;
+    if (active_ == 0) idle_.notify_all();
+  }
+  // Waits until no learner runs, at most `timeoutMs`; whether none runs.
+  bool WaitUntilIdle(uint32_t timeoutMs) {
+    std::unique_lock<platform::RecursiveMutex> lock(mutex_);
+    return idle_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return active_ == 0; });
   }
   uint32_t Active() {
     std::lock_guard<platform::RecursiveMutex> lock(mutex_);
@@ -38,6 +46,7 @@ class Learners {
 
  private:
   platform::RecursiveMutex mutex_;
+  std::condition_variable_any idle_;
   uint32_t active_ = 0;
 };
 

@@ -18,8 +18,7 @@
 namespace trellisk {
 namespace {
 
-constexpr uint32_t kLearnerPollMs = 100;
-constexpr uint32_t kLearnerPolls = 3000;  // 300 seconds in all
+constexpr uint32_t kLearnerWaitMs = 300000;  // 300 seconds
 constexpr uint32_t kFeedPollMs = 50;
 constexpr uint32_t kUndoMaxAgeSeconds = 2592000;  // 30 days
 constexpr int kNeutralScore = 50;
@@ -173,11 +172,7 @@ void PluginCore::NotifyHost(const std::string& line) {
   if (services_.notifyHost) services_.notifyHost(line);
 }
 
-void PluginCore::WaitForLearners() {
-  for (uint32_t poll = 0; poll < kLearnerPolls && learners_.Active() != 0; ++poll) {
-    services_.sleep(kLearnerPollMs);
-  }
-}
+void PluginCore::WaitForLearners() { learners_.WaitUntilIdle(kLearnerWaitMs); }
 
 void PluginCore::CompressStoresWhenDue(Session& session) {
   const std::shared_ptr<const Settings> settings = session.CurrentSettings();

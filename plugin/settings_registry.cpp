@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "base/ascii.h"
 #include "base/log.h"
@@ -142,12 +143,16 @@ bool SettingsRegistry::Load(Settings& settings, DetectionCounters& counters) {
 
   const std::unique_ptr<RegistryKey> key = registry_.Open(RegistryHive::LocalMachine, kSettingsKey);
   if (!key) return true;
-  LoadPaths(*key, settings);
+  // The defaults that take the place of missing values are stored, in one
+  // change of the registry.
+  std::vector<platform::RegistryWrite> defaults;
+  LoadPaths(*key, settings, defaults);
   if (const std::optional<std::string> zones = ReadRegistryText(*key, "DNSServerlist", kMaxZoneListBytes)) {
     settings.DNSServerlist = *zones;
   } else {
-    key->Write("DNSServerlist", RegistryValue::String(settings.DNSServerlist));
+    defaults.push_back({kSettingsKey, "DNSServerlist", RegistryValue::String(settings.DNSServerlist)});
   }
+  if (!defaults.empty()) registry_.WriteValues(RegistryHive::LocalMachine, defaults);
   LoadNumbers(*key, settings);
   if (settings.MaxThreadCount == 0) settings.MaxThreadCount = 1;
   if (settings.SignificantWords < 5) settings.SignificantWords = 5;
@@ -156,7 +161,8 @@ bool SettingsRegistry::Load(Settings& settings, DetectionCounters& counters) {
   return true;
 }
 
-void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings) {
+void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings,
+                                 std::vector<platform::RegistryWrite>& defaults) {
   for (const PathSetting& path : kPaths) {
     const std::optional<std::string> stored = ReadRegistryText(key, path.name, kMaxPathBytes);
     if (stored && !EqualsIgnoreCase(*stored, path.defaultFile)) {
@@ -164,7 +170,7 @@ void SettingsRegistry::LoadPaths(RegistryKey& key, Settings& settings) {
       continue;
     }
     settings.*path.field = host_.HostDirectory() + path.defaultFile;
-    key.Write(path.name, RegistryValue::String(settings.*path.field));
+    defaults.push_back({kSettingsKey, path.name, RegistryValue::String(settings.*path.field)});
   }
 }
 
@@ -181,31 +187,34 @@ void SettingsRegistry::LoadNumbers(RegistryKey& key, Settings& settings) {
 }
 
 bool SettingsRegistry::Save(const Settings& settings, const DetectionCounters& counters) {
-  const std::unique_ptr<RegistryKey> statistics = registry_.Create(RegistryHive::LocalMachine, kStatisticsKey);
-  if (!statistics) return false;
-  bool countersWritten = statistics->Write("DetectedSpam", RegistryValue::Dword(counters.DetectedSpam));
-  countersWritten = statistics->Write("DetectedHam", RegistryValue::Dword(counters.DetectedHam)) && countersWritten;
-  countersWritten = statistics->Write("FalsePositiv", RegistryValue::Dword(counters.FalsePositiv)) && countersWritten;
-  countersWritten = statistics->Write("FalseNegativ", RegistryValue::Dword(counters.FalseNegativ)) && countersWritten;
-  if (!countersWritten) return false;
-
-  const std::unique_ptr<RegistryKey> key = registry_.Create(RegistryHive::LocalMachine, kSettingsKey);
-  if (!key) return false;
-  bool saved = true;
+  // The counters first: when they cannot be stored, the main key is left
+  // alone.
+  std::vector<platform::RegistryWrite> writes{
+      {kStatisticsKey, "DetectedSpam", RegistryValue::Dword(counters.DetectedSpam)},
+      {kStatisticsKey, "DetectedHam", RegistryValue::Dword(counters.DetectedHam)},
+      {kStatisticsKey, "FalsePositiv", RegistryValue::Dword(counters.FalsePositiv)},
+      {kStatisticsKey, "FalseNegativ", RegistryValue::Dword(counters.FalseNegativ)},
+  };
+  const auto add = [&](std::string_view name, RegistryValue value) {
+    writes.push_back({kSettingsKey, name, std::move(value)});
+  };
   for (const PathSetting& path : kPaths) {
     if (path.field == &Settings::RegExpPath) {
-      saved = key->Write("DNSServerlist", RegistryValue::String(settings.DNSServerlist)) && saved;
+      add("DNSServerlist", RegistryValue::String(settings.DNSServerlist));
     }
-    saved = key->Write(path.name, RegistryValue::String(settings.*path.field)) && saved;
+    add(path.name, RegistryValue::String(settings.*path.field));
   }
-  saved = key->Write("Version", RegistryValue::String(kProductVersion)) && saved;
-  saved = SaveNumbers(*key, settings) && saved;
+  add("Version", RegistryValue::String(kProductVersion));
+  AddNumbers(settings, writes);
+  const bool saved = registry_.WriteValues(RegistryHive::LocalMachine, writes);
   if (settings.VerboseLogfile) log_.TextLine(kTextSettingsSaved);
   return saved;
 }
 
-bool SettingsRegistry::SaveNumbers(RegistryKey& key, const Settings& settings) {
-  bool saved = true;
+void SettingsRegistry::AddNumbers(const Settings& settings, std::vector<platform::RegistryWrite>& writes) {
+  const auto add = [&](const char* name, uint32_t value) {
+    writes.push_back({kSettingsKey, name, RegistryValue::Dword(value)});
+  };
   for (const NumberSetting& number : kNumbers) {
     uint32_t value = settings.*number.field;
     // The spam threshold in force is always the host's, as it was at the
@@ -214,15 +223,10 @@ bool SettingsRegistry::SaveNumbers(RegistryKey& key, const Settings& settings) {
       value = host_.JunkThreshold();
       if (value == 0) continue;
     }
-    saved = key.Write(number.name, RegistryValue::Dword(value)) && saved;
+    add(number.name, value);
   }
-  for (const RealSetting& real : kReals) {
-    saved = key.Write(real.name, RegistryValue::Dword(StoredReal(settings.*real.field))) && saved;
-  }
-  for (const NumberSetting& number : kEditorRectangles) {
-    saved = key.Write(number.name, RegistryValue::Dword(settings.*number.field)) && saved;
-  }
-  return saved;
+  for (const RealSetting& real : kReals) add(real.name, StoredReal(settings.*real.field));
+  for (const NumberSetting& number : kEditorRectangles) add(number.name, settings.*number.field);
 }
 
 }  // namespace trellisk

@@ -9,6 +9,8 @@
 // thread while nothing else uses the record.
 #pragma once
 
+#include <vector>
+
 #include "platform/registry.h"
 #include "plugin/host_integration.h"
 
@@ -30,14 +32,16 @@ class SettingsRegistry {
   // Advances RunCount when the main key was read.
   bool Load(Settings& settings, DetectionCounters& counters);
 
-  // Writes both; false when a key could not be made or any write failed
-  // (the remaining values are still written).
+  // Writes the counters, then (when they were stored) the settings, in one
+  // change of the registry where it can; false when a key could not be made
+  // or any value could not be stored (the remaining settings are still
+  // written).
   bool Save(const Settings& settings, const DetectionCounters& counters);
 
  private:
-  void LoadPaths(platform::RegistryKey& key, Settings& settings);
+  void LoadPaths(platform::RegistryKey& key, Settings& settings, std::vector<platform::RegistryWrite>& defaults);
   void LoadNumbers(platform::RegistryKey& key, Settings& settings);
-  bool SaveNumbers(platform::RegistryKey& key, const Settings& settings);
+  void AddNumbers(const Settings& settings, std::vector<platform::RegistryWrite>& writes);
 
   platform::Registry& registry_;
   HostIntegration& host_;

@@ -80,12 +80,12 @@ uint32_t CountedStringTable::PrimeAtLeast(uint32_t n) {
 }
 
 CountedStringTable::SlotArray CountedStringTable::AllocateSlots(uint32_t count) {
-  return SlotArray(static_cast<Slot*>(std::calloc(count, sizeof(Slot))));
+  return SlotArray::Allocate(size_t{count} * sizeof(Slot));
 }
 
 bool CountedStringTable::Init(uint32_t sizeRequest) {
-  InstallSlots(nullptr, 0);
-  pool_.reset();
+  InstallSlots(SlotArray(), 0);
+  pool_ = Pool();
   poolSize_ = 0;
   entryCount_ = 0;
   deletedSlots_ = 0;
@@ -95,7 +95,7 @@ bool CountedStringTable::Init(uint32_t sizeRequest) {
   const uint32_t slotCount = PrimeAtLeast(sizeRequest);
   SlotArray slots = AllocateSlots(slotCount);
   const uint32_t poolSize = std::max<uint32_t>(poolStep_, 1);
-  Pool pool(static_cast<char*>(std::calloc(poolSize, 1)));
+  Pool pool = Pool::Allocate(poolSize);
   if (!slots || !pool) return false;
   InstallSlots(std::move(slots), slotCount);
   pool_ = std::move(pool);
@@ -134,7 +134,7 @@ inline bool CountedStringTable::FindSlotWithHash(std::string_view key, uint32_t 
   uint32_t probe = hash;
   for (int i = 0; i < kMaxProbes; ++i, probe = NextProbe(probe)) {
     const uint32_t index = SlotIndex(probe);
-    const Slot& candidate = slots_[index];
+    const Slot& candidate = slots()[index];
     if (candidate.offset == kEmptySlot) return false;
     if (candidate.hash == hash && candidate.offset != kDeletedSlot && KeyMatches(candidate.offset, key)) {
       slot = index;
@@ -151,7 +151,7 @@ CountedStringTable::InsertProbe CountedStringTable::ProbeForInsert(std::string_v
   uint32_t probe = hash;
   for (int i = 0; i < kMaxProbes; ++i, probe = NextProbe(probe)) {
     const uint32_t index = SlotIndex(probe);
-    const Slot& candidate = slots_[index];
+    const Slot& candidate = slots()[index];
     if (candidate.offset == kEmptySlot) return {ProbeEnd::kFreeSlot, index};
     if (candidate.offset == kDeletedSlot || candidate.hash != hash) {
       onlySameHash = false;
@@ -168,7 +168,7 @@ bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t a
   for (int growths = 0;;) {
     const InsertProbe probe = ProbeForInsert(key, hash);
     if (probe.end == ProbeEnd::kFound) {
-      const uint32_t offset = slots_[probe.slot].offset;
+      const uint32_t offset = slots()[probe.slot].offset;
       SetFirst(offset, First(offset) + addFirst);
       SetSecond(offset, Second(offset) + addSecond);
       return true;
@@ -192,14 +192,14 @@ bool CountedStringTable::TryCompactPool(uint64_t entrySize) {
   const uint64_t needed = liveBytes + entrySize;
   const uint64_t size = poolStep_ == 0 ? needed + 1 : (needed / poolStep_ + 1) * poolStep_;
   if (size > kLargestPoolSize || size >= poolSize_) return false;
-  Pool fresh(static_cast<char*>(std::calloc(size, 1)));
+  Pool fresh = Pool::Allocate(size);
   if (!fresh) return false;
   uint32_t used = 1;
   for (uint32_t i = 0; i < slotCount_; ++i) {
-    Slot& slot = slots_[i];
+    Slot& slot = slots()[i];
     if (slot.offset == kEmptySlot || slot.offset == kDeletedSlot) continue;
     const uint32_t bytes = EntrySize(slot.offset);
-    std::memcpy(fresh.get() + used, pool_.get() + slot.offset, bytes);
+    std::memcpy(fresh.as<char>() + used, pool() + slot.offset, bytes);
     slot.offset = used;
     used += bytes;
   }
@@ -221,11 +221,7 @@ bool CountedStringTable::EnsurePoolRoom(uint64_t entrySize) {
     while (newSize <= needed) newSize += poolStep_;
   }
   if (newSize > kLargestPoolSize) return false;
-  char* grown = static_cast<char*>(std::realloc(pool_.get(), newSize));
-  if (!grown) return false;
-  (void)pool_.release();
-  pool_.reset(grown);
-  std::memset(grown + poolSize_, 0, newSize - poolSize_);
+  if (!pool_.Grow(newSize)) return false;
   poolSize_ = static_cast<uint32_t>(newSize);
   return true;
 }
@@ -234,13 +230,13 @@ bool CountedStringTable::InsertAt(uint32_t slot, std::string_view key, uint32_t 
                                   uint32_t second) {
   const uint64_t entrySize = uint64_t{key.size()} + kEntryOverhead;
   if (!EnsurePoolRoom(entrySize)) return false;
-  char* entry = pool_.get() + poolUsed_;
+  char* entry = pool() + poolUsed_;
   WriteU32(entry + kHashField, hash);
   WriteU32(entry + kFirstField, first);
   WriteU32(entry + kSecondField, second);
   if (!key.empty()) std::memcpy(entry + kKeyField, key.data(), key.size());
   entry[kKeyField + key.size()] = '\0';
-  slots_[slot] = Slot{poolUsed_, hash};
+  slots()[slot] = Slot{poolUsed_, hash};
   poolUsed_ += static_cast<uint32_t>(entrySize);
   ++entryCount_;
   return true;
@@ -266,13 +262,13 @@ bool CountedStringTable::TryRehash(uint32_t newSlotCount) {
   SlotArray fresh = AllocateSlots(newSlotCount);
   if (!fresh) return false;
   for (uint32_t i = 0; i < slotCount_; ++i) {
-    const Slot& entry = slots_[i];
+    const Slot& entry = slots()[i];
     if (entry.offset == kEmptySlot || entry.offset == kDeletedSlot) continue;
     uint32_t probe = entry.hash;
     bool placed = false;
     for (int n = 0; n < kMaxProbes && !placed; ++n, probe = NextProbe(probe)) {
       // Plain division: slotReciprocal_ still belongs to the old size.
-      Slot& target = fresh[probe % newSlotCount];
+      Slot& target = fresh.as<Slot>()[probe % newSlotCount];
       if (target.offset == kEmptySlot) {
         target = entry;
         placed = true;
@@ -292,7 +288,7 @@ bool CountedStringTable::FindSlot(std::string_view key, uint32_t& slot) const {
 bool CountedStringTable::Lookup(std::string_view key, uint32_t& first, uint32_t& second) const {
   uint32_t slot;
   if (!FindSlotWithHash(key, HashOf(key), slot)) return false;
-  const uint32_t offset = slots_[slot].offset;
+  const uint32_t offset = slots()[slot].offset;
   first = First(offset);
   second = Second(offset);
   return true;
@@ -312,12 +308,12 @@ void CountedStringTable::LookupMany(std::span<const std::string_view> keys, std:
   const size_t count = keys.size();
   auto requestSlot = [&](size_t i) {
     hashes[i & kMask] = HashOf(keys[i]);
-    __builtin_prefetch(&slots_[SlotIndex(hashes[i & kMask])]);
+    __builtin_prefetch(&slots()[SlotIndex(hashes[i & kMask])]);
   };
   auto requestEntry = [&](size_t i) {
-    const Slot& slot = slots_[SlotIndex(hashes[i & kMask])];
+    const Slot& slot = slots()[SlotIndex(hashes[i & kMask])];
     if (slot.hash == hashes[i & kMask] && slot.offset != kEmptySlot && slot.offset != kDeletedSlot) {
-      __builtin_prefetch(pool_.get() + slot.offset);
+      __builtin_prefetch(pool() + slot.offset);
     }
   };
   for (size_t i = 0; i < std::min(count, kAhead); ++i) requestSlot(i);
@@ -326,20 +322,20 @@ void CountedStringTable::LookupMany(std::span<const std::string_view> keys, std:
     LookupResult& result = results[i];
     uint32_t slot;
     result.found = FindSlotWithHash(keys[i], hashes[i & kMask], slot);
-    result.first = result.found ? First(slots_[slot].offset) : 0;
-    result.second = result.found ? Second(slots_[slot].offset) : 0;
+    result.first = result.found ? First(slots()[slot].offset) : 0;
+    result.second = result.found ? Second(slots()[slot].offset) : 0;
     if (i + kAhead / 2 < count) requestEntry(i + kAhead / 2);
     if (i + kAhead < count) requestSlot(i + kAhead);
   }
 }
 
 void CountedStringTable::Prefetch(std::string_view key) const {
-  if (slotCount_ != 0) __builtin_prefetch(&slots_[SlotIndex(HashOf(key))]);
+  if (slotCount_ != 0) __builtin_prefetch(&slots()[SlotIndex(HashOf(key))]);
 }
 
 void CountedStringTable::RemoveAt(uint32_t slot) {
-  deadPoolBytes_ += EntrySize(slots_[slot].offset);
-  slots_[slot].offset = kDeletedSlot;
+  deadPoolBytes_ += EntrySize(slots()[slot].offset);
+  slots()[slot].offset = kDeletedSlot;
   ++deletedSlots_;
   --entryCount_;
 }
@@ -364,7 +360,7 @@ bool CountedStringTable::Decrease(std::string_view key, uint32_t subFirst, uint3
   uint32_t slot;
   if (!FindSlot(key, slot)) return false;
   if (subFirst == 0 && subSecond == 0) return true;
-  const uint32_t offset = slots_[slot].offset;
+  const uint32_t offset = slots()[slot].offset;
   SetFirst(offset, First(offset) > subFirst ? First(offset) - subFirst : 0);
   SetSecond(offset, Second(offset) > subSecond ? Second(offset) - subSecond : 0);
   // An entry left with two zero counters would be a record that a reader of
@@ -383,14 +379,14 @@ bool CountedStringTable::GetAt(uint32_t slot, std::string& key, uint32_t& first,
 }
 
 uint32_t CountedStringTable::SlotContent(uint32_t slot) const {
-  return slot < slotCount_ ? slots_[slot].offset : kEmptySlot;
+  return slot < slotCount_ ? slots()[slot].offset : kEmptySlot;
 }
 
-uint32_t CountedStringTable::First(uint32_t offset) const { return ReadU32(pool_.get() + offset + kFirstField); }
-uint32_t CountedStringTable::Second(uint32_t offset) const { return ReadU32(pool_.get() + offset + kSecondField); }
-void CountedStringTable::SetFirst(uint32_t offset, uint32_t value) { WriteU32(pool_.get() + offset + kFirstField, value); }
+uint32_t CountedStringTable::First(uint32_t offset) const { return ReadU32(pool() + offset + kFirstField); }
+uint32_t CountedStringTable::Second(uint32_t offset) const { return ReadU32(pool() + offset + kSecondField); }
+void CountedStringTable::SetFirst(uint32_t offset, uint32_t value) { WriteU32(pool() + offset + kFirstField, value); }
 void CountedStringTable::SetSecond(uint32_t offset, uint32_t value) {
-  WriteU32(pool_.get() + offset + kSecondField, value);
+  WriteU32(pool() + offset + kSecondField, value);
 }
 
 }  // namespace trellisk

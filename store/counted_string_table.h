@@ -33,11 +33,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/zeroed_block.h"
 
 namespace trellisk {
 
@@ -119,11 +119,10 @@ class CountedStringTable {
     uint32_t offset;
     uint32_t hash;
   };
-  struct FreeDeleter {
-    void operator()(void* memory) const { std::free(memory); }
-  };
-  using SlotArray = std::unique_ptr<Slot[], FreeDeleter>;
-  using Pool = std::unique_ptr<char[], FreeDeleter>;
+  // Both come as zero bytes from the page allocator: a table sized for a
+  // large file costs only the pages its entries reach.
+  using SlotArray = platform::ZeroedBlock;
+  using Pool = platform::ZeroedBlock;
 
   // Where an insertion probe ended.
   enum class ProbeEnd { kFound, kFreeSlot, kBlocked, kBlockedForGood };
@@ -152,7 +151,9 @@ class CountedStringTable {
   uint32_t Second(uint32_t offset) const;
   void SetFirst(uint32_t offset, uint32_t value);
   void SetSecond(uint32_t offset, uint32_t value);
-  const char* KeyAt(uint32_t offset) const { return pool_.get() + offset + 12; }
+  Slot* slots() const { return slots_.as<Slot>(); }
+  char* pool() const { return pool_.as<char>(); }
+  const char* KeyAt(uint32_t offset) const { return pool() + offset + 12; }
   size_t KeyLength(uint32_t offset) const;
   uint32_t EntrySize(uint32_t offset) const { return static_cast<uint32_t>(KeyLength(offset) + kEntryOverhead); }
 

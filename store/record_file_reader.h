@@ -29,6 +29,11 @@ class RecordFileReader {
   // Whether nothing but blank lines follows (it reads them).
   bool RestIsBlank();
 
+  // The unread bytes at hand and passing over whole lines of them, for a
+  // reader that parses plain records in place (LineReader::Buffered, Skip).
+  std::string_view Buffered() const { return reader_.Buffered(); }
+  void Skip(size_t bytes, uint64_t lines) { reader_.Skip(bytes, lines); }
+
   bool AtEnd() const { return reader_.AtEnd(); }
   // The number of the line read last.
   uint64_t lineNumber() const { return reader_.lineNumber(); }

@@ -132,6 +132,23 @@ TEST_F(UndoTest, ABlankKeyLineSkipsOnlyThatRecord) {
   EXPECT_EQ(Find("id2"), (Record{0, 7}));
 }
 
+TEST_F(UndoTest, RecordsOfEveryFormLoadAlikeAcrossTheReadBuffer) {
+  // Far longer than one read of the file, with plain records and others
+  // (blanks around the key or a number) mixed.
+  std::string content;
+  for (uint32_t i = 0; i < 6000; ++i) {
+    const std::string key = "message-" + std::to_string(i) + "@example.org";
+    content += (i % 7 == 0 ? " " + key + " \n" : key + "\n") + std::to_string(i % 3) + "\n";
+    content += std::to_string(kNow + i) + (i % 11 == 0 ? " \n" : "\n");
+  }
+  StoreFile(content);
+  ASSERT_TRUE(undo_.Load());
+  EXPECT_EQ(undo_.EntryCount(), 6000u);
+  for (const uint32_t i : {0u, 1u, 3000u, 3001u, 5999u}) {
+    EXPECT_EQ(Find("message-" + std::to_string(i) + "@example.org"), (Record{i % 3, kNow + i})) << i;
+  }
+}
+
 TEST_F(UndoTest, ReadsCrLfTrimmedKeysAndNumbersModulo2To32) {
   StoreFile("  id1 \r\n 2\r\n4294967297\r\nid2\r\n-1\r\nx\r\n");
   ASSERT_TRUE(undo_.Load());

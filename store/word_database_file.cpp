@@ -8,6 +8,7 @@
 #include "base/number_text.h"
 #include "base/text_line_end.h"
 #include "store/buffered_text_writer.h"
+#include "store/plain_record_lines.h"
 #include "store/prime_table.h"
 #include "store/record_file_reader.h"
 
@@ -29,27 +30,60 @@ uint32_t ReadCount(RecordFileReader& reader) {
   return reader.ReadNumberLine(line) ? ParseUnsignedDecimal(line) : 0;
 }
 
+// Adds the plain records at the front of the reader's buffer and passes
+// over them: three plain lines (plain_record_lines.h), the counts not both
+// 0, which read in place exactly as line by line, with no damage to note.
+// Stops before the first record that is not plain or not whole in the
+// buffer, which ReadEntry then reads.
+void AddPlainRecords(RecordFileReader& reader, CountedStringTable& table) {
+  const std::string_view buffered = reader.Buffered();
+  const char* const begin = buffered.data();
+  const char* const end = begin + buffered.size();
+  const char* at = begin;
+  uint64_t lines = 0;
+  for (;;) {
+    std::string_view key;
+    uint32_t spam = 0;
+    uint32_t ham = 0;
+    const char* next = PlainKeyLine(at, end, kWordFileLineBuffer, key);
+    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, spam);
+    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, ham);
+    if (!next || (spam == 0 && ham == 0)) break;
+    table.Add(key, spam, ham);
+    at = next;
+    lines += 3;
+  }
+  reader.Skip(static_cast<size_t>(at - begin), lines);
+}
+
+// Reads one record line by line; false when it ends the entries.
+bool ReadEntry(RecordFileReader& reader, CountedStringTable& table, std::string& key) {
+  std::string_view line;
+  const bool read = reader.ReadLine(line);
+  key.assign(read ? Trim(TextBeforeZeroByte(line)) : std::string_view());
+  if (read && reader.AtEnd()) reader.NoteAt(reader.lineNumber(), kTextDamageRecordCutShort);
+  if (reader.AtEnd()) return false;
+  if (key.empty()) {
+    const uint64_t blankLine = reader.lineNumber();
+    if (!reader.RestIsBlank()) reader.NoteAt(blankLine, kTextDamageBlankWord);
+    return false;
+  }
+  const uint64_t keyLine = reader.lineNumber();
+  const uint32_t spam = ReadCount(reader);
+  const uint32_t ham = ReadCount(reader);
+  if (spam == 0 && ham == 0) {
+    reader.NoteAt(keyLine, kTextDamageZeroCounts);
+    return false;
+  }
+  table.Add(key, spam, ham);
+  return true;
+}
+
 void ReadEntries(RecordFileReader& reader, CountedStringTable& table) {
   std::string key;
   while (!reader.AtEnd()) {
-    std::string_view line;
-    const bool read = reader.ReadLine(line);
-    key.assign(read ? Trim(TextBeforeZeroByte(line)) : std::string_view());
-    if (read && reader.AtEnd()) reader.NoteAt(reader.lineNumber(), kTextDamageRecordCutShort);
-    if (reader.AtEnd()) return;
-    if (key.empty()) {
-      const uint64_t blankLine = reader.lineNumber();
-      if (!reader.RestIsBlank()) reader.NoteAt(blankLine, kTextDamageBlankWord);
-      return;
-    }
-    const uint64_t keyLine = reader.lineNumber();
-    const uint32_t spam = ReadCount(reader);
-    const uint32_t ham = ReadCount(reader);
-    if (spam == 0 && ham == 0) {
-      reader.NoteAt(keyLine, kTextDamageZeroCounts);
-      return;
-    }
-    table.Add(key, spam, ham);
+    AddPlainRecords(reader, table);
+    if (!ReadEntry(reader, table, key)) return;
   }
 }
 

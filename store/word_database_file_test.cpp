@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -115,6 +116,8 @@ TEST(WordDatabaseFile, ReadingKeepsWhatCameBeforeTheFirstFault) {
       {"a file shorter than the header", "100003\n5", 5, 0, {}},
       {"a first line alone sizes the table", "200003\n", 0, 0, {}, 200003},
       {"an empty file keeps the cleared table", "", 0, 0, {}},
+      {"a key ends at its first 0 byte", std::string("100003\n0\n0\nfree\0later word\n1\n0\n", 31), 0, 0,
+       {{"free", {1, 0}}}},
       {"keys are trimmed of blanks", "100003\n0\n0\n  free \t\n1\n0\n", 0, 0, {{"free", {1, 0}}}},
       {"CR LF line ends", "100003\r\n1\r\n1\r\nfree\r\n1\r\n0\r\n", 1, 1, {{"free", {1, 0}}}},
       {"numbers are taken modulo 2^32", "100003\n4294967297\n-1\nfree\n+7\n 12abc\n", 1, 4294967295u,
@@ -168,6 +171,47 @@ TEST(WordDatabaseFile, ALineLongerThanTheBufferArrivesInPieces) {
   const std::string content = "100003\n0\n0\n" + std::string(2047, 'k') + "5\n0\nfree\n1\n0\n";
   const ReadResult result = Read(content);
   EXPECT_EQ(result.entries, (Entries{{std::string(2047, 'k'), {5, 0}}, {"free", {1, 0}}}));
+}
+
+// Gives the file a few bytes per read, so that records lie across the
+// reader's buffer refills.
+class TricklingFile final : public platform::ReadableFile {
+ public:
+  TricklingFile(std::string bytes, size_t step) : bytes_(std::move(bytes)), step_(step) {}
+  size_t Read(char* buffer, size_t capacity) override {
+    const size_t count = std::min({capacity, step_, bytes_.size() - position_});
+    bytes_.copy(buffer, count, position_);
+    position_ += count;
+    return count;
+  }
+
+ private:
+  std::string bytes_;
+  size_t step_;
+  size_t position_ = 0;
+};
+
+TEST(WordDatabaseFile, RecordsReadAlikeWhereverTheReadsOfTheFileEnd) {
+  std::string content = "100003\n1\n1\n";
+  for (int i = 0; i < 300; ++i) {
+    content += (i % 7 == 0 ? " key" : "key") + std::to_string(i) + (i % 5 == 0 ? "\r\n" : "\n");
+    content += std::to_string(i + 1) + (i % 3 == 0 ? " \n" : "\n") + std::to_string(i % 4) + "\n";
+  }
+  content += std::string(2046, 'k') + "\n1\n0\nword\nx\n1\n";
+  const ReadResult whole = Read(content);
+  ASSERT_TRUE(whole.damage);
+  EXPECT_EQ(whole.damage->line, 3u + 300 * 3 + 5);
+  EXPECT_EQ(whole.entries.size(), 302u);
+  for (const size_t step : {1, 5, 7, 64, 1000}) {
+    TricklingFile file(content, step);
+    WordTable table;
+    DamageReport damage;
+    ReadWordDatabase(file, table, damage);
+    EXPECT_EQ(EntriesOf(table), whole.entries) << step;
+    ASSERT_TRUE(damage.first()) << step;
+    EXPECT_EQ(damage.first()->line, whole.damage->line) << step;
+    EXPECT_EQ(damage.first()->what, kTextDamageNotANumber) << step;
+  }
 }
 
 }  // namespace
