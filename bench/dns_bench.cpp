@@ -29,7 +29,10 @@ const std::vector<std::string> kUnlistedRelays = {"198.51.100.1", "198.51.100.2"
 std::string BenchZones() {
   std::string zones;
   for (int n = 1; n <= 15; ++n) {
-    zones += (n > 1 ? "," : "") + std::string(n < 10 ? "bench-0" : "bench-") + std::to_string(n) + ".test";
+    if (n > 1) zones += ',';
+    zones += n < 10 ? "bench-0" : "bench-";
+    zones += std::to_string(n);
+    zones += ".test";
   }
   return zones;
 }
