@@ -23,20 +23,6 @@ ZeroedBlock ZeroedBlock::Allocate(size_t bytes) {
   return data == MAP_FAILED ? ZeroedBlock() : ZeroedBlock(data, bytes);
 }
 
-ZeroedBlock::ZeroedBlock(ZeroedBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-ZeroedBlock& ZeroedBlock::operator=(ZeroedBlock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
-ZeroedBlock::~ZeroedBlock() { Release(); }
-
 void ZeroedBlock::Release() {
   if (data_) ::munmap(data_, size_);
   data_ = nullptr;

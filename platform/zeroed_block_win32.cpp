@@ -13,20 +13,6 @@ ZeroedBlock ZeroedBlock::Allocate(size_t bytes) {
   return data ? ZeroedBlock(data, bytes) : ZeroedBlock();
 }
 
-ZeroedBlock::ZeroedBlock(ZeroedBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-ZeroedBlock& ZeroedBlock::operator=(ZeroedBlock&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-  }
-  return *this;
-}
-
-ZeroedBlock::~ZeroedBlock() { Release(); }
-
 void ZeroedBlock::Release() {
   if (data_) ::VirtualFree(data_, 0, MEM_RELEASE);
   data_ = nullptr;
