@@ -46,9 +46,9 @@ const std::vector<Command>& AllCommands() {
        {{"spam", false}, {"ham", false}, kJobs, kMbox}, RunTrain},
       {"eval", "measure accuracy: train on half of known mail, score the other half",
        "usage: trellisk-host [global options] eval --spam PATH --ham PATH [options]\n"
-       "Runs a fresh plug-in in a new temporary data directory. Within each given\n"
-       "folder, in name order, the messages at even positions train the plug-in and\n"
-       "those at odd positions are scored. Prints false positives and negatives at the\n"
+       "Runs a fresh plug-in in a new temporary data directory, removed at the end.\n"
+       "Within each given folder, in name order, the messages at even positions train\n"
+       "the plug-in and those at odd positions are scored. Prints false positives and negatives at the\n"
        "host's junk threshold, the messages in an unsure band around it, and the ROC\n"
        "area under the curve of the scores, and the spam missed when the threshold lets\n"
        "no ham (or 0.5% of the ham) through. Settings to try go in the global --setting.\n"
@@ -64,7 +64,7 @@ const std::vector<Command>& AllCommands() {
        "usage: trellisk-host [global options] tune --spam PATH --ham PATH [options]\n"
        "Tries a small grid of classifier settings (Algorithm 1, 3 and 11, RemoveNoise,\n"
        "SignificantWords, HamWeight, SignificanceCut) by cross-validation, in a new\n"
-       "temporary data directory: within each given path, in name order, message i goes\n"
+       "temporary data directory removed at the end: within each given path, in name order, message i goes\n"
        "to fold i mod N; for each fold a fresh word database learns the other folds and\n"
        "the fold is scored with every setting, automatic learning and DNS look-ups off\n"
        "and the other settings at their defaults (or as the global --setting gives them).\n"

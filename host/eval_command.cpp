@@ -96,8 +96,7 @@ int RunEval(HostSession& session, const Arguments& arguments) {
     return std::optional<std::string>();
   });
   bool clean = StopPlugin(plugin);
-  std::printf("data: %s\ntrained %zu spam and %zu ham in %.2f s\n", session.environment.dataDirectory().c_str(),
-              CountSpam(split.train), split.train.messages.size() - CountSpam(split.train), SecondsSince(trainStart));
+  std::printf("trained %zu spam and %zu ham in %.2f s\n", CountSpam(split.train), split.train.messages.size() - CountSpam(split.train), SecondsSince(trainStart));
 
   const int threshold = static_cast<int>(session.environment.junkThreshold());
   const bool list = arguments.Has("list");

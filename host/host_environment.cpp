@@ -48,6 +48,7 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
   std::error_code failure;
   invocationDirectory_ = WithTrailingSlash(fs::current_path(failure).string());
   requestedDataDirectory_ = options.dataDirectory;
+  fresh_ = options.freshDirectory;
   registryVariableAtStart_ = platform::EnvironmentVariable("TRELLISK_REGISTRY").value_or("");
   std::string requested = options.dataDirectory.empty() ? DefaultDataDirectory() : options.dataDirectory;
   if (options.freshDirectory) requested = MakeTemporaryDirectory();
@@ -70,6 +71,13 @@ bool HostEnvironment::Prepare(const HostOptions& options, std::string& error) {
     return false;
   }
   return true;
+}
+
+void HostEnvironment::RemoveFreshDirectory() const {
+  if (!fresh_ || dataDirectory_.empty()) return;
+  std::error_code ignored;
+  fs::current_path(invocationDirectory_, ignored);
+  fs::remove_all(dataDirectory_, ignored);
 }
 
 bool HostEnvironment::PrepareRequested(HostEnvironment& requested, std::string& error) const {

@@ -68,6 +68,9 @@ class HostEnvironment {
   // registry it implies. The process's registry variable and current
   // directory then point there; the plug-in keeps the registry it opened.
   bool PrepareRequested(HostEnvironment& requested, std::string& error) const;
+  // Removes the data directory when Prepare made a fresh one for this run;
+  // the plug-in must be unloaded by then.
+  void RemoveFreshDirectory() const;
 
  private:
   bool WriteHostKey(std::string& error);
@@ -76,6 +79,7 @@ class HostEnvironment {
 
   std::string dataDirectory_;
   std::string requestedDataDirectory_;
+  bool fresh_ = false;
   // TRELLISK_REGISTRY as the host found it; empty when it was not set.
   std::string registryVariableAtStart_;
   std::string invocationDirectory_;

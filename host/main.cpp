@@ -143,7 +143,10 @@ int RunCommand(const std::vector<std::string>& words, FilterMessage* filterMessa
     return kExitFailure;
   }
   HostSession session{*plugin, environment, filterMessage};
-  return command->run(session, arguments);
+  const int code = command->run(session, arguments);
+  plugin.reset();
+  environment.RemoveFreshDirectory();
+  return code;
 }
 
 // A filter reads its message before anything can fail, and whatever fails,

@@ -14,14 +14,30 @@ namespace {
 
 constexpr const char* kReportVariable = "TRELLISK_HOST_REPORT";
 
-// The file the plug-in appends its notices to, made once per process.
+// The file the plug-in appends its notices to, in a temporary directory
+// made once per process and removed with it when the process ends.
+class NoticeFile {
+ public:
+  NoticeFile() : directory_(MakeTemporaryDirectory()), path_(directory_ + "/notices.txt") {
+    platform::SetEnvironmentVariable(kReportVariable, path_);
+  }
+  ~NoticeFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+  NoticeFile(const NoticeFile&) = delete;
+  NoticeFile& operator=(const NoticeFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  const std::string directory_;
+  const std::string path_;
+};
+
 const std::string& ReportFile() {
-  static const std::string path = [] {
-    const std::string file = MakeTemporaryDirectory() + "/notices.txt";
-    platform::SetEnvironmentVariable(kReportVariable, file);
-    return file;
-  }();
-  return path;
+  static const NoticeFile file;
+  return file.path();
 }
 
 }  // namespace

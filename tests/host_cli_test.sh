@@ -55,9 +55,13 @@ grep -q "BLACKLISTED, .*Reason: tkeller@northwind.example" "$WORK/data/trellisk.
 grep -q "WHITELISTED, .*Reason: lena\\\\.fischer@" "$WORK/data/trellisk.log" || fail "the white-list line"
 grep -q "REGEXP FILTERED, .*Reason: 600.00" "$WORK/data/trellisk.log" || fail "the rule-filter line"
 
-# eval: the fixed-rate figures, and the plot where gnuplot is installed.
-host eval --spam "$SAMPLES/train/spam" --ham "$SAMPLES/train/ham" --plot "$WORK/eval.png" >"$WORK/eval" 2>&1
+# eval: the fixed-rate figures, and the plot where gnuplot is installed;
+# its temporary data directory is gone afterwards.
+mkdir "$WORK/tmp"
+TMPDIR=$WORK/tmp host eval --spam "$SAMPLES/train/spam" --ham "$SAMPLES/train/ham" --plot "$WORK/eval.png" \
+  >"$WORK/eval" 2>&1
 status=$?
+[ -z "$(ls -A "$WORK/tmp")" ] || fail "eval leaves its temporary directory: $(ls "$WORK/tmp")"
 grep -q "^spam missed at 0.0% false positives: [0-9]* " "$WORK/eval" || fail "eval: $(cat "$WORK/eval")"
 if command -v gnuplot >/dev/null; then
   [ $status -eq 0 ] && [ "$(head -c 8 "$WORK/eval.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
