@@ -95,9 +95,7 @@ std::optional<uint32_t> HostEnvironment::StoredNumber(const std::string& name) c
       registry->Open(platform::RegistryHive::LocalMachine, kPluginSettingsKey);
   if (!key) return std::nullopt;
   const std::optional<platform::RegistryValue> value = key->Read(name, sizeof(uint32_t));
-  if (!value || value->type != platform::kRegDword || value->data.size() != sizeof(uint32_t)) return std::nullopt;
-  return value->data[0] | (value->data[1] << 8) | (value->data[2] << 16) |
-         (static_cast<uint32_t>(value->data[3]) << 24);
+  return value ? value->AsDword() : std::nullopt;
 }
 
 std::string HostEnvironment::ResolveInput(const std::string& path) const {

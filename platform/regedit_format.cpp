@@ -293,9 +293,9 @@ void AppendValue(std::string& out, const RegistryTree::NamedValue& named) {
   const RegistryValue& value = named.value;
   if (value.type == kRegString && FitsQuotedText(value.data)) {
     AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(value.data.data()), value.data.size() - 1));
-  } else if (value.type == kRegDword && value.data.size() == 4) {
+  } else if (const std::optional<uint32_t> number = value.AsDword()) {
     out += kDwordPrefix;
-    AppendHexNumber(out, value.data[0] | value.data[1] << 8 | value.data[2] << 16 | uint32_t{value.data[3]} << 24, 8);
+    AppendHexNumber(out, *number, 8);
   } else {
     if (value.type == kRegBinary) {
       out += kBinaryPrefix;

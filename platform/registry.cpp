@@ -11,6 +11,11 @@ RegistryValue RegistryValue::Dword(uint32_t number) {
   return value;
 }
 
+std::optional<uint32_t> RegistryValue::AsDword() const {
+  if (type != kRegDword || data.size() != 4) return std::nullopt;
+  return data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24;
+}
+
 RegistryValue RegistryValue::String(std::string_view text) {
   RegistryValue value;
   value.type = kRegString;

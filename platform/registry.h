@@ -41,6 +41,8 @@ struct RegistryValue {
   friend bool operator==(const RegistryValue&, const RegistryValue&) = default;
 
   static RegistryValue Dword(uint32_t number);
+  // The number of a REG_DWORD value of exactly four bytes; nothing otherwise.
+  std::optional<uint32_t> AsDword() const;
   // The text followed by its terminating zero byte.
   static RegistryValue String(std::string_view text);
 };

@@ -15,39 +15,16 @@ bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& ta
   return WriteKeyRecords(file, table, kUndoFileLineBuffer);
 }
 
-namespace {
-
-// Hands on the records at the front of the reader's buffer whose three
-// lines are plain (plain_record_lines.h), which read in place exactly as
-// line by line, and passes over them.
-void TakePlainRecords(RecordFileReader& reader, const std::function<void(const UndoRecord&)>& onRecord) {
-  const std::string_view buffered = reader.Buffered();
-  const char* const begin = buffered.data();
-  const char* const end = begin + buffered.size();
-  const char* at = begin;
-  uint64_t lines = 0;
-  for (;;) {
-    UndoRecord record{};
-    const char* next = PlainKeyLine(at, end, kUndoFileLineBuffer, record.key);
-    if (next) next = PlainNumberLine(next, end, kUndoFileLineBuffer, record.kind);
-    if (next) next = PlainNumberLine(next, end, kUndoFileLineBuffer, record.time);
-    if (!next) break;
-    onRecord(record);
-    at = next;
-    lines += 3;
-  }
-  reader.Skip(static_cast<size_t>(at - begin), lines);
-}
-
-}  // namespace
-
 void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord,
                      DamageReport& damage) {
   RecordFileReader reader(file, kUndoFileLineBuffer, damage);
   std::string key;
   std::string_view line;
   while (!reader.AtEnd()) {
-    TakePlainRecords(reader, onRecord);
+    TakePlainRecords(reader, kUndoFileLineBuffer, [&onRecord](const PlainRecord& record) {
+      onRecord(UndoRecord{record.key, record.first, record.second});
+      return true;
+    });
     if (!reader.ReadLine(line)) return;
     key.assign(Trim(TextBeforeZeroByte(line)));
     if (!reader.ReadNumberLine(line)) return;

@@ -30,32 +30,6 @@ uint32_t ReadCount(RecordFileReader& reader) {
   return reader.ReadNumberLine(line) ? ParseUnsignedDecimal(line) : 0;
 }
 
-// Adds the plain records at the front of the reader's buffer and passes
-// over them: three plain lines (plain_record_lines.h), the counts not both
-// 0, which read in place exactly as line by line, with no damage to note.
-// Stops before the first record that is not plain or not whole in the
-// buffer, which ReadEntry then reads.
-void AddPlainRecords(RecordFileReader& reader, CountedStringTable& table) {
-  const std::string_view buffered = reader.Buffered();
-  const char* const begin = buffered.data();
-  const char* const end = begin + buffered.size();
-  const char* at = begin;
-  uint64_t lines = 0;
-  for (;;) {
-    std::string_view key;
-    uint32_t spam = 0;
-    uint32_t ham = 0;
-    const char* next = PlainKeyLine(at, end, kWordFileLineBuffer, key);
-    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, spam);
-    if (next) next = PlainNumberLine(next, end, kWordFileLineBuffer, ham);
-    if (!next || (spam == 0 && ham == 0)) break;
-    table.Add(key, spam, ham);
-    at = next;
-    lines += 3;
-  }
-  reader.Skip(static_cast<size_t>(at - begin), lines);
-}
-
 // Reads one record line by line; false when it ends the entries.
 bool ReadEntry(RecordFileReader& reader, CountedStringTable& table, std::string& key) {
   std::string_view line;
@@ -82,7 +56,13 @@ bool ReadEntry(RecordFileReader& reader, CountedStringTable& table, std::string&
 void ReadEntries(RecordFileReader& reader, CountedStringTable& table) {
   std::string key;
   while (!reader.AtEnd()) {
-    AddPlainRecords(reader, table);
+    // A record with both counts 0 is left to ReadEntry, which notes the
+    // damage and ends the entries there.
+    TakePlainRecords(reader, kWordFileLineBuffer, [&table](const PlainRecord& record) {
+      if (record.first == 0 && record.second == 0) return false;
+      table.Add(record.key, record.first, record.second);
+      return true;
+    });
     if (!ReadEntry(reader, table, key)) return;
   }
 }
