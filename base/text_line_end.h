@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
+
 namespace trellisk {
 
 #if defined(_WIN32)
@@ -29,6 +31,13 @@ std::string WithoutTextLineEnds(std::string_view bytes);
 // a damaged file can give a key that long.
 inline bool ReadsBackAsOneLine(std::string_view text, size_t bufferSize) {
   return text.size() + kTextLineEnd.size() < bufferSize;
+}
+
+// Whether a record file's reader, which trims a key line of blanks and
+// takes an empty one for the end of the records, gets exactly `key` back.
+inline bool KeyReadsBackAsIs(std::string_view key, size_t bufferSize) {
+  return !key.empty() && Trim(key) == key && key.find_first_of("\r\n") == std::string_view::npos &&
+         ReadsBackAsOneLine(key, bufferSize);
 }
 
 // A key line as the files' text form defines it: a C string, ending at its

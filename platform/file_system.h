@@ -8,10 +8,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/zeroed_block.h"
 
 namespace trellisk::platform {
 
@@ -60,6 +63,12 @@ class FileSystem {
   // A text that names the file itself, whatever path leads to it (device
   // and inode; volume and file index); nothing when it cannot be found.
   virtual std::optional<std::string> Identity(const std::string& path) = 0;
+  // ZeroedBlock::FromFile through this file system: a block of blockBytes
+  // whose first fileBytes are the file's from `offset` (a multiple of
+  // ZeroedBlock::kFileOffsetAlignment). Empty when the file is shorter or
+  // cannot be read. This one reads through OpenForReading; the real file
+  // systems map the file instead.
+  virtual ZeroedBlock ReadBlock(const std::string& path, uint64_t offset, size_t fileBytes, size_t blockBytes);
 };
 
 // The real file system of this machine; lives for the whole process.

@@ -99,6 +99,9 @@ class PosixFileSystem final : public FileSystem {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
   }
+  ZeroedBlock ReadBlock(const std::string& path, uint64_t offset, size_t fileBytes, size_t blockBytes) override {
+    return ZeroedBlock::FromFile(path, offset, fileBytes, blockBytes);
+  }
   std::optional<std::string> Identity(const std::string& path) override {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;

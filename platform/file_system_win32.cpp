@@ -122,6 +122,9 @@ class Win32FileSystem final : public FileSystem {
   bool Exists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }
+  ZeroedBlock ReadBlock(const std::string& path, uint64_t offset, size_t fileBytes, size_t blockBytes) override {
+    return ZeroedBlock::FromFile(path, offset, fileBytes, blockBytes);
+  }
   std::optional<std::string> Identity(const std::string& path) override {
     const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

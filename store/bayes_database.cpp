@@ -46,13 +46,19 @@ bool CBayesDatabase::Init() {
 bool CBayesDatabase::Load() {
   return GuardedCall(log_, "CBayesDatabase::Load", false, [&] {
     const auto lock = stored_.Lock();
-    const StoredTable::LoadOutcome outcome =
-        stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
-      const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table(), damage);
-      spamMessages = header.spamMessages;
-      hamMessages = header.hamMessages;
-    });
-    if (outcome == StoredTable::LoadOutcome::kLoaded) return true;
+    TableImageWords totals{};
+    const StoredTable::LoadOutcome outcome = stored_.LoadImaged(
+        options_.path, options_.verbose,
+        [&](platform::ReadableFile& file, DamageReport& damage) {
+          const WordDatabaseHeader header = ReadWordDatabase(file, stored_.table(), damage);
+          totals = {header.spamMessages, header.hamMessages, 0, 0};
+        },
+        totals, /*imageOnLoad=*/true);
+    if (outcome == StoredTable::LoadOutcome::kLoaded) {
+      spamMessages = totals[0];
+      hamMessages = totals[1];
+      return true;
+    }
     // An empty database that was not read from a file counts as modified.
     stored_.MarkModified();
     return false;
@@ -69,8 +75,20 @@ bool CBayesDatabase::Save() {
 bool CBayesDatabase::SaveLocked() {
   const CountedStringTable& table = stored_.table();
   const WordDatabaseHeader header{compressed_ ? kCompressedSizeHint : table.slotCount(), spamMessages, hamMessages};
-  return stored_.Save(options_.path, options_.verbose,
-                      [&](platform::WritableFile& file) { return WriteWordDatabase(file, header, table); });
+  // A compressed database is to be reloaded into a small table, which only
+  // building it from the file gives; and a table that the file does not give
+  // back as it is must not be taken up again from an image either.
+  std::optional<TableImageWords> totals;
+  if (!compressed_) totals = TableImageWords{header.spamMessages, header.hamMessages, 0, 0};
+  return stored_.SaveImaged(
+      options_.path, options_.verbose,
+      [&](platform::WritableFile& file) {
+        bool asIs = false;
+        const bool written = WriteWordDatabase(file, header, table, &asIs);
+        if (!asIs) totals.reset();
+        return written;
+      },
+      totals);
 }
 
 bool CBayesDatabase::Close() {

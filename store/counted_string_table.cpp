@@ -180,6 +180,8 @@ bool CountedStringTable::Add(std::string_view key, uint32_t addFirst, uint32_t a
   }
 }
 
+bool CountedStringTable::DropDeletedSlots() { return deletedSlots_ == 0 || TryRehash(slotCount_); }
+
 bool CountedStringTable::TryDropDeletedSlots() {
   if (deletedSlots_ == 0 || deletedSlots_ < entryCount_) return false;
   return TryRehash(slotCount_);
@@ -380,6 +382,53 @@ bool CountedStringTable::GetAt(uint32_t slot, std::string& key, uint32_t& first,
 
 uint32_t CountedStringTable::SlotContent(uint32_t slot) const {
   return slot < slotCount_ ? slots()[slot].offset : kEmptySlot;
+}
+
+static_assert(sizeof(CountedStringTable::RawState) == 7 * sizeof(uint32_t));
+
+CountedStringTable::RawState CountedStringTable::raw() const {
+  static_assert(sizeof(Slot) == kRawSlotBytes);
+  return {slotCount_, entryCount_, deletedSlots_, deadPoolBytes_, poolUsed_, poolSize_, primeIndex_};
+}
+
+std::string_view CountedStringTable::RawSlots() const {
+  return {slots_.as<const char>(), size_t{slotCount_} * sizeof(Slot)};
+}
+
+std::string_view CountedStringTable::RawPool() const { return {pool_.as<const char>(), poolSize_ ? poolUsed_ : 0}; }
+
+bool CountedStringTable::IsSound(const RawState& state, const Slot* slots) {
+  if (state.poolUsed == 0 || state.poolUsed > state.poolSize || state.primeIndex >= kSizePrimeCount) return false;
+  // Without branches: the slots of a large table are empty or not at random.
+  const uint64_t lastEntry = state.poolUsed > kEntryOverhead ? state.poolUsed - kEntryOverhead : 0;
+  uint32_t live = 0;
+  uint32_t deleted = 0;
+  bool outside = false;
+  for (uint32_t i = 0; i < state.slotCount; ++i) {
+    const uint32_t offset = slots[i].offset;
+    const bool isDeleted = offset == kDeletedSlot;
+    const bool isLive = offset != kEmptySlot && !isDeleted;
+    live += isLive;
+    deleted += isDeleted;
+    outside |= isLive & (offset > lastEntry);
+  }
+  return !outside && live == state.entryCount && deleted == state.deletedSlots && state.deadPoolBytes < state.poolUsed;
+}
+
+bool CountedStringTable::Adopt(const RawState& state, platform::ZeroedBlock slots, platform::ZeroedBlock pool) {
+  if (state.slotCount == 0 || slots.size() < size_t{state.slotCount} * sizeof(Slot) || pool.size() < state.poolSize) {
+    return false;
+  }
+  if (!IsSound(state, slots.as<Slot>())) return false;
+  InstallSlots(std::move(slots), state.slotCount);
+  pool_ = std::move(pool);
+  poolSize_ = state.poolSize;
+  poolUsed_ = state.poolUsed;
+  entryCount_ = state.entryCount;
+  deletedSlots_ = state.deletedSlots;
+  deadPoolBytes_ = state.deadPoolBytes;
+  primeIndex_ = state.primeIndex;
+  return true;
 }
 
 uint32_t CountedStringTable::First(uint32_t offset) const { return ReadU32(pool() + offset + kFirstField); }

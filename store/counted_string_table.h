@@ -108,10 +108,42 @@ class CountedStringTable {
   uint32_t poolSize() const { return poolSize_; }
   // Slots marked deleted since the array was last filled anew.
   uint32_t deletedSlotCount() const { return deletedSlots_; }
+  // Re-inserts the live entries in slot order into an array of the same
+  // size, which drops the deleted slots, as insertion does once they are as
+  // many as the live entries. False, with the table as it was, when an
+  // entry found no slot (or the memory could not be had); true at once when
+  // there are no deleted slots.
+  bool DropDeletedSlots();
   // Pool bytes still held by removed entries.
   uint32_t deadPoolBytes() const { return deadPoolBytes_; }
   uint32_t growStep() const { return growStep_; }
   uint32_t poolStep() const { return poolStep_; }
+
+  // The whole state of the table, for a side image of it (table_image.h):
+  // a table that adopts these numbers with the slot and pool bytes behaves
+  // as this one does, slot for slot, growth for growth.
+  struct RawState {
+    uint32_t slotCount = 0;
+    uint32_t entryCount = 0;
+    uint32_t deletedSlots = 0;
+    uint32_t deadPoolBytes = 0;
+    uint32_t poolUsed = 0;
+    uint32_t poolSize = 0;
+    uint32_t primeIndex = 0;
+  };
+  // Bytes per slot in RawSlots.
+  static constexpr size_t kRawSlotBytes = 8;
+  RawState raw() const;
+  // slotCount * kRawSlotBytes bytes, and the first poolUsed bytes of the pool.
+  std::string_view RawSlots() const;
+  std::string_view RawPool() const;
+  // Takes over a state with its slots (at least slotCount * kRawSlotBytes
+  // bytes) and its pool (at least poolSize bytes, the first poolUsed as
+  // RawPool gave them). False, with the table as it was, when they do not
+  // make a sound table: a slot that points outside the used pool, counts
+  // that do not match the slots. (The bytes themselves are the image's to
+  // vouch for: its hash covers them.)
+  bool Adopt(const RawState& state, platform::ZeroedBlock slots, platform::ZeroedBlock pool);
 
  private:
   // The pool offset (or kEmptySlot / kDeletedSlot) and the entry's hash.
@@ -146,6 +178,7 @@ class CountedStringTable {
   bool TryRehash(uint32_t newSlotCount);
   bool TryDropDeletedSlots();
   void RemoveAt(uint32_t slot);
+  static bool IsSound(const RawState& state, const Slot* slots);
 
   uint32_t First(uint32_t offset) const;
   uint32_t Second(uint32_t offset) const;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 #include <optional>
 #include <random>
@@ -519,6 +520,57 @@ TEST_F(TableTest, AFewDeletedSlotsStillLetTheArrayGrowAsBefore) {
   ASSERT_LT(table_.deletedSlotCount(), table_.entryCount());
   ASSERT_TRUE(table_.Add(key, 1, 0));
   EXPECT_EQ(table_.slotCount(), 211u);
+}
+
+// A copy of a table's state and bytes, for Adopt.
+struct RawCopy {
+  Table::RawState state;
+  platform::ZeroedBlock slots;
+  platform::ZeroedBlock pool;
+};
+
+RawCopy CopyOf(const Table& table) {
+  RawCopy raw{table.raw(), platform::ZeroedBlock::Allocate(table.RawSlots().size()),
+              platform::ZeroedBlock::Allocate(table.poolSize())};
+  std::memcpy(raw.slots.as<char>(), table.RawSlots().data(), table.RawSlots().size());
+  std::memcpy(raw.pool.as<char>(), table.RawPool().data(), table.RawPool().size());
+  return raw;
+}
+
+// The offset in the first slot that holds an entry.
+uint32_t& FirstLiveOffset(RawCopy& raw) {
+  uint32_t* offsets = raw.slots.as<uint32_t>();
+  for (uint32_t i = 0;; ++i) {
+    if (offsets[2 * i] != Table::kEmptySlot && offsets[2 * i] != Table::kDeletedSlot) return offsets[2 * i];
+  }
+}
+
+TEST_F(TableTest, AdoptTakesASoundStateAndRefusesOneThatPointsOutsideItsPoolOrMiscounts) {
+  AddAll({"alpha", "beta", "gamma", "delta"});
+  ASSERT_TRUE(table_.Remove("beta"));
+  const std::pair<const char*, void (*)(RawCopy&)> spoiled[] = {
+      {"an offset past the used pool", [](RawCopy& raw) { FirstLiveOffset(raw) = raw.state.poolUsed - 5; }},
+      {"one entry more", [](RawCopy& raw) { ++raw.state.entryCount; }},
+      {"no deleted slot", [](RawCopy& raw) { raw.state.deletedSlots = 0; }},
+      {"a used pool larger than the pool", [](RawCopy& raw) { raw.state.poolUsed = raw.state.poolSize + 1; }},
+  };
+  for (const auto& [what, spoil] : spoiled) {
+    RawCopy raw = CopyOf(table_);
+    spoil(raw);
+    Table other{100, 1500};
+    EXPECT_FALSE(other.Adopt(raw.state, std::move(raw.slots), std::move(raw.pool))) << what;
+    EXPECT_EQ(other.slotCount(), 0u) << what;
+  }
+  RawCopy raw = CopyOf(table_);
+  Table other{100, 1500};
+  ASSERT_TRUE(other.Adopt(raw.state, std::move(raw.slots), std::move(raw.pool)));
+  uint32_t first = 0, second = 0;
+  EXPECT_TRUE(other.Lookup("gamma", first, second));
+  EXPECT_FALSE(other.Lookup("beta", first, second));
+  EXPECT_EQ(other.deletedSlotCount(), 1u);
+  ASSERT_TRUE(other.Add("epsilon", 1, 0));
+  ASSERT_TRUE(table_.Add("epsilon", 1, 0));
+  EXPECT_EQ(other.RawSlots(), table_.RawSlots()) << "it goes on as the original does";
 }
 
 }  // namespace

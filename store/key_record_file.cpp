@@ -8,13 +8,17 @@
 
 namespace trellisk {
 
-bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer) {
+bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer,
+                     bool* everyEntryAsIs) {
   BufferedTextWriter out(file);
   std::string key;
   uint32_t first = 0;
   uint32_t second = 0;
+  bool asIs = true;
   for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, key, first, second) || !ReadsBackAsOneLine(key, lineBuffer)) continue;
+    if (!table.GetAt(slot, key, first, second)) continue;
+    asIs = asIs && KeyReadsBackAsIs(key, lineBuffer);
+    if (!ReadsBackAsOneLine(key, lineBuffer)) continue;
     out.Write(key);
     out.EndLine();
     out.WriteNumber(first);
@@ -22,6 +26,7 @@ bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& tab
     out.WriteNumber(second);
     out.EndLine();
   }
+  if (everyEntryAsIs) *everyEntryAsIs = asIs;
   return out.Finish();
 }
 

@@ -17,7 +17,10 @@ namespace trellisk {
 
 // Writes every entry whose key reads back as one line with a reader buffer
 // of `lineBuffer` bytes (text_line_end.h); longer keys, which only a damaged
-// file can give, are left out. False when a write failed.
-bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer);
+// file can give, are left out. False when a write failed. `everyEntryAsIs`,
+// when given, learns whether a reader gets every entry back as it is in the
+// table (KeyReadsBackAsIs).
+bool WriteKeyRecords(platform::WritableFile& file, const CountedStringTable& table, size_t lineBuffer,
+                     bool* everyEntryAsIs = nullptr);
 
 }  // namespace trellisk

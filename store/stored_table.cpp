@@ -3,6 +3,7 @@
 #include "base/ascii.h"
 #include "base/text_format.h"
 #include "platform/limited_file.h"
+#include "store/hashed_file.h"
 #include "store/safe_file_replace.h"
 
 namespace trellisk {
@@ -41,6 +42,16 @@ bool StoredTable::Reset() {
 }
 
 StoredTable::LoadOutcome StoredTable::Load(const std::string& path, bool verbose, const Reader& read) {
+  return LoadWith(path, verbose, read, nullptr, false);
+}
+
+StoredTable::LoadOutcome StoredTable::LoadImaged(const std::string& path, bool verbose, const Reader& read,
+                                                 TableImageWords& words, bool imageOnLoad) {
+  return LoadWith(path, verbose, read, &words, imageOnLoad);
+}
+
+StoredTable::LoadOutcome StoredTable::LoadWith(const std::string& path, bool verbose, const Reader& read,
+                                               TableImageWords* words, bool imageOnLoad) {
   table_.Clear();
   modified_ = false;
   keepStoredFile_ = false;
@@ -54,14 +65,38 @@ StoredTable::LoadOutcome StoredTable::Load(const std::string& path, bool verbose
     if (texts_.unreadable != kNoText) log_.TextLine(texts_.unreadable);
     return LoadOutcome::kUnreadable;
   }
-  ReadLimited(*file, openedPath, read);
-  if (openedPath == path && (keepStoredFile_ || table_.entryCount() == 0)) KeepBackupBeside(path);
+  // An image only ever stands for the data file itself, never its backup.
+  const bool imaged = words != nullptr && openedPath == path;
+  if (!imaged || !LoadImage(path, *words)) {
+    HashedReader hashed(*file);
+    const bool whole = ReadLimited(hashed, openedPath, read);
+    if (openedPath == path && (keepStoredFile_ || table_.entryCount() == 0)) KeepBackupBeside(path);
+    if (imaged && whole && !keepStoredFile_ && imageOnLoad) {
+      WriteTableImage(files_, TableImagePath(path), hashed.TagOfWholeFile(), *words, table_);
+    }
+  } else if (table_.entryCount() == 0) {
+    KeepBackupBeside(path);
+  }
   StatusLine(texts_.loaded, verbose);
   if (table_.entryCount() == 0) StatusLine(texts_.empty, verbose);
   return LoadOutcome::kLoaded;
 }
 
-void StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read) {
+// The image is taken only when it was made from exactly the bytes the data
+// file holds now; the data file is hashed first (a read of the text, far
+// cheaper than building the table from it).
+bool StoredTable::LoadImage(const std::string& path, TableImageWords& words) {
+  const std::string imagePath = TableImagePath(path);
+  if (!files_.Exists(imagePath)) return false;
+  const std::unique_ptr<platform::ReadableFile> text = files_.OpenForReading(path);
+  if (!text) return false;
+  platform::LimitedFile limited(*text, maxFileBytes_);
+  HashedReader hashed(limited);
+  const TextFileTag tag = hashed.TagOfWholeFile();
+  return !limited.exceeded() && ReadTableImage(files_, imagePath, tag, words, table_);
+}
+
+bool StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read) {
   platform::LimitedFile limited(file, maxFileBytes_);
   DamageReport damage;
   read(limited, damage);
@@ -69,9 +104,11 @@ void StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& o
     keepStoredFile_ = true;
     const std::string megabytes = std::to_string(maxFileBytes_ / kBytesPerMegabyte);
     log_.PlainLine(FormatText(log_.LoadText(kTextStoreFileTooLarge), {openedPath, megabytes}));
-  } else if (damage.first()) {
-    KeepDamagedFile(openedPath, *damage.first());
+    return false;
   }
+  if (!damage.first()) return true;
+  KeepDamagedFile(openedPath, *damage.first());
+  return false;
 }
 
 void StoredTable::KeepDamagedFile(const std::string& openedPath, const FileDamage& damage) {
@@ -98,7 +135,33 @@ void StoredTable::KeepBackupBeside(const std::string& path) {
 }
 
 bool StoredTable::Save(const std::string& path, bool verbose, const Writer& write) {
+  return !modified_ || Replace(path, verbose, write);
+}
+
+bool StoredTable::SaveImaged(const std::string& path, bool verbose, const Writer& write,
+                             const std::optional<TableImageWords>& words) {
   if (!modified_) return true;
+  TextFileTag tag;
+  const bool saved = Replace(path, verbose, [&](platform::WritableFile& file) {
+    HashedWriter hashed(file);
+    const bool written = write(hashed);
+    tag = hashed.tag();
+    return written;
+  });
+  if (!saved) return false;
+  // Deleted slots are never reused; a table rebuilt from the file has none.
+  // An image that carried them over would let them pile up from start to
+  // start, growing the table each time a probe runs into them, so they are
+  // dropped first; when that fails, the next start rebuilds from the file.
+  if (words && table_.DropDeletedSlots()) {
+    WriteTableImage(files_, TableImagePath(path), tag, *words, table_);
+  } else {
+    files_.Remove(TableImagePath(path));
+  }
+  return true;
+}
+
+bool StoredTable::Replace(const std::string& path, bool verbose, const Writer& write) {
   if (keepStoredFile_ || path.empty() || !ReplaceStoredFile(files_, path, write)) {
     if (texts_.saveFailed != kNoText) log_.TextLine(texts_.saveFailed);
     return false;

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/log.h"
@@ -32,6 +33,7 @@
 #include "platform/sync.h"
 #include "store/counted_string_table.h"
 #include "store/file_damage.h"
+#include "store/table_image.h"
 
 namespace trellisk {
 
@@ -77,6 +79,14 @@ class StoredTable {
   // table, may mark records as changes and reports damage. kUnreadable when
   // a file exists but could not be opened.
   LoadOutcome Load(const std::string& path, bool verbose, const Reader& read);
+  // Load for a table that is costly to build, with a side image of it
+  // (table_image.h) beside the data file. When the image matches the data
+  // file, the table and `words` come from it and `read` is not called.
+  // Otherwise `read` fills both from the file, and when it read the data
+  // file whole and sound and `imageOnLoad` is set, an image of what it gave
+  // is written (for a store that is seldom saved).
+  LoadOutcome LoadImaged(const std::string& path, bool verbose, const Reader& read, TableImageWords& words,
+                         bool imageOnLoad);
 
   // When there are unsaved changes, writes the table with `write` and puts
   // the new file in place of `path`. True when nothing was to be saved or
@@ -84,9 +94,22 @@ class StoredTable {
   // a log line, when the file must not be replaced or the write failed, and
   // the changes stay unsaved.
   bool Save(const std::string& path, bool verbose, const Writer& write);
+  // Save for a table loaded with LoadImaged: once the new file is in place,
+  // the deleted slots of the table are dropped and the image beside the
+  // file is rewritten with `words`; it is removed instead when there are no
+  // words (a table that must not be taken up again as it is) or the slots
+  // could not be dropped. `words` is read once the file is written, so the
+  // writer can still withdraw them.
+  bool SaveImaged(const std::string& path, bool verbose, const Writer& write,
+                  const std::optional<TableImageWords>& words);
 
  private:
-  void ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read);
+  LoadOutcome LoadWith(const std::string& path, bool verbose, const Reader& read, TableImageWords* words,
+                       bool imageOnLoad);
+  bool LoadImage(const std::string& path, TableImageWords& words);
+  // True when the file was read whole and without damage.
+  bool ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read);
+  bool Replace(const std::string& path, bool verbose, const Writer& write);
   void KeepDamagedFile(const std::string& openedPath, const FileDamage& damage);
   void KeepBackupBeside(const std::string& path);
   void StatusLine(TextId text, bool verbose);

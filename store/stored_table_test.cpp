@@ -164,6 +164,7 @@ TYPED_TEST(StoredTableTest, ASaveFailingAtAnyWriteKeepsTheLastSavedFileAndTheCha
   const int operations = this->faulty_.writeOperations();
   ASSERT_GE(operations, 5) << "several appends, the sync, the close and the replace";
 
+  int failedSaves = 0;
   for (int n = 1; n <= operations; ++n) {
     SCOPED_TRACE("failing write operation " + std::to_string(n));
     this->memory_.Remove(TypeParam::kPath);
@@ -174,7 +175,14 @@ TYPED_TEST(StoredTableTest, ASaveFailingAtAnyWriteKeepsTheLastSavedFileAndTheCha
     this->AddRecords(*store, "second", 10);
 
     this->faulty_.FailWriteOperation(n);
-    EXPECT_FALSE(store->store.Save());
+    if (store->store.Save()) {
+      // The failure hit the table image written after the file, a cache
+      // that a reader does without.
+      EXPECT_FALSE(store->Modified());
+      EXPECT_EQ(this->StoredEntries(), static_cast<uint32_t>(kRecords + 10));
+      continue;
+    }
+    ++failedSaves;
     EXPECT_TRUE(store->Modified());
     EXPECT_FALSE(this->memory_.Exists(BackupPathFor(TypeParam::kPath))) << "no half-written backup is left";
     EXPECT_EQ(this->StoredEntries(), static_cast<uint32_t>(kRecords));
@@ -183,6 +191,7 @@ TYPED_TEST(StoredTableTest, ASaveFailingAtAnyWriteKeepsTheLastSavedFileAndTheCha
     EXPECT_TRUE(store->store.Save()) << "the changes are saved later";
     EXPECT_EQ(this->StoredEntries(), static_cast<uint32_t>(kRecords + 10));
   }
+  EXPECT_GE(failedSaves, 5) << "every write of the file itself fails the save";
 }
 
 TYPED_TEST(StoredTableTest, AStoredFileThatCouldNotBeReadIsNeverReplaced) {

@@ -91,11 +91,17 @@ bool CUndo::Load() {
   return GuardedCall(log_, "CUndo::Load", false, [&] {
     const auto lock = stored_.Lock();
     if (options_.path.empty()) return false;
-    // Loaded records count as changes, so a loaded store is written back.
-    stored_.Load(options_.path, options_.verbose, [&](platform::ReadableFile& file, DamageReport& damage) {
-      ReadUndoRecords(
-          file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); }, damage);
-    });
+    TableImageWords none{};
+    stored_.LoadImaged(
+        options_.path, options_.verbose,
+        [&](platform::ReadableFile& file, DamageReport& damage) {
+          ReadUndoRecords(
+              file, [&](const UndoRecord& record) { AddLocked(record.key, record.kind, record.time); }, damage);
+        },
+        none, /*imageOnLoad=*/false);
+    // Loaded records count as changes, so a loaded store is written back
+    // (aged on the way), whether it came from the file or from its image.
+    if (stored_.table().entryCount() > 0) stored_.MarkModified();
     return true;
   });
 }
@@ -115,8 +121,17 @@ bool CUndo::Save() {
     const auto lock = stored_.Lock();
     if (!stored_.modified()) return true;
     if (options_.path.empty()) return false;
-    return stored_.Save(options_.path, options_.verbose,
-                        [&](platform::WritableFile& file) { return WriteUndoRecords(file, stored_.table()); });
+    // A table that the file does not give back as it is has no image.
+    std::optional<TableImageWords> imageWords = TableImageWords{};
+    return stored_.SaveImaged(
+        options_.path, options_.verbose,
+        [&](platform::WritableFile& file) {
+          bool asIs = false;
+          const bool written = WriteUndoRecords(file, stored_.table(), &asIs);
+          if (!asIs) imageWords.reset();
+          return written;
+        },
+        imageWords);
   });
 }
 

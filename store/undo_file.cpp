@@ -11,8 +11,8 @@
 
 namespace trellisk {
 
-bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table) {
-  return WriteKeyRecords(file, table, kUndoFileLineBuffer);
+bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table, bool* everyEntryAsIs) {
+  return WriteKeyRecords(file, table, kUndoFileLineBuffer, everyEntryAsIs);
 }
 
 void ReadUndoRecords(platform::ReadableFile& file, const std::function<void(const UndoRecord&)>& onRecord,

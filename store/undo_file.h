@@ -35,7 +35,7 @@ struct UndoRecord {
 // Every record in slot order (key, first counter = kind, second = time),
 // except those whose key is too long to read back as one line
 // (text_line_end.h). False when a write failed.
-bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table);
+bool WriteUndoRecords(platform::WritableFile& file, const CountedStringTable& table, bool* everyEntryAsIs = nullptr);
 
 // Calls `onRecord` for each complete record; the key view lasts for the call.
 // `damage` learns the first cut line, number line that is not a number, or

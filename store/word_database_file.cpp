@@ -70,7 +70,7 @@ void ReadEntries(RecordFileReader& reader, CountedStringTable& table) {
 }  // namespace
 
 bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& header,
-                       const CountedStringTable& table) {
+                       const CountedStringTable& table, bool* everyEntryAsIs) {
   BufferedTextWriter out(file);
   for (const uint32_t value : {header.sizeHint, header.spamMessages, header.hamMessages}) {
     out.WriteNumber(value);
@@ -79,9 +79,11 @@ bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& h
   std::string key;
   uint32_t spam = 0;
   uint32_t ham = 0;
+  bool asIs = true;
   for (uint32_t slot = 0; slot < table.slotCount(); ++slot) {
-    if (!table.GetAt(slot, key, spam, ham) || (spam == 0 && ham == 0)) continue;
-    if (!ReadsBackAsOneLine(key, kWordFileLineBuffer)) continue;
+    if (!table.GetAt(slot, key, spam, ham)) continue;
+    asIs = asIs && (spam != 0 || ham != 0) && KeyReadsBackAsIs(key, kWordFileLineBuffer);
+    if ((spam == 0 && ham == 0) || !ReadsBackAsOneLine(key, kWordFileLineBuffer)) continue;
     out.Write(key);
     out.EndLine();
     out.WriteNumber(spam);
@@ -89,6 +91,7 @@ bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& h
     out.WriteNumber(ham);
     out.EndLine();
   }
+  if (everyEntryAsIs) *everyEntryAsIs = asIs;
   return out.Finish();
 }
 

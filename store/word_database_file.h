@@ -46,8 +46,10 @@ struct WordDatabaseHeader {
 // Writes the header and every entry. False when a write failed. Entries whose
 // counts are both 0 are left out: a reader would take them for the end; so
 // are keys too long to read back as one line (text_line_end.h).
+// `everyEntryAsIs`, when given, learns whether a reader gets every entry back
+// as it is in the table (KeyReadsBackAsIs, counts not both 0).
 bool WriteWordDatabase(platform::WritableFile& file, const WordDatabaseHeader& header,
-                       const CountedStringTable& table);
+                       const CountedStringTable& table, bool* everyEntryAsIs = nullptr);
 
 // Reads the file into `table`, which holds what the caller cleared it to.
 // When the file has a first line, the table is set up afresh with that size
