@@ -11,6 +11,7 @@
 #include "base/substring_search.h"
 #include "classifier/bayes_filter.h"
 #include "parser/mail_parser.h"
+#include "plugin/auto_learning.h"
 #include "plugin/component_options.h"
 #include "plugin/learning.h"
 #include "plugin/message_labels.h"
@@ -194,12 +195,7 @@ class Scoring {
 
   std::optional<bool> AutomaticLearning() const {
     if (s_.readOnly) return std::nullopt;
-    const uint32_t mode = settings_.AutoLearning;
-    const bool spamAllowed = mode == 1 || mode == 3;
-    const bool hamAllowed = mode == 2 || mode == 3;
-    if (spamAllowed && score_ > static_cast<int>(settings_.AutoLearningGradeAbove)) return true;
-    if (hamAllowed && score_ < static_cast<int>(settings_.AutoLearningGradeBelow)) return false;
-    return std::nullopt;
+    return AutoLearningVerdict(settings_, score_);
   }
 
   std::optional<bool> LearnOrRemember() {
