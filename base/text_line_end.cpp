@@ -19,11 +19,15 @@ std::string WithTextLineEnds(std::string_view text) {
 std::string WithoutTextLineEnds(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text.push_back(bytes[i]);
+  for (size_t start = 0;;) {
+    const size_t lineEnd = bytes.find("\r\n", start);
+    if (lineEnd == std::string_view::npos) {
+      text.append(bytes.substr(start));
+      return text;
+    }
+    text.append(bytes.substr(start, lineEnd - start));
+    start = lineEnd + 1;
   }
-  return text;
 }
 
 }  // namespace trellisk

@@ -36,8 +36,8 @@ inline bool ReadsBackAsOneLine(std::string_view text, size_t bufferSize) {
 // Whether a record file's reader, which trims a key line of blanks and
 // takes an empty one for the end of the records, gets exactly `key` back.
 inline bool KeyReadsBackAsIs(std::string_view key, size_t bufferSize) {
-  return !key.empty() && Trim(key) == key && key.find_first_of("\r\n") == std::string_view::npos &&
-         ReadsBackAsOneLine(key, bufferSize);
+  return !key.empty() && Trim(key) == key && key.find('\n') == std::string_view::npos &&
+         key.find('\r') == std::string_view::npos && ReadsBackAsOneLine(key, bufferSize);
 }
 
 // A key line as the files' text form defines it: a C string, ending at its

@@ -400,19 +400,19 @@ std::string_view CountedStringTable::RawPool() const { return {pool_.as<const ch
 bool CountedStringTable::IsSound(const RawState& state, const Slot* slots) {
   if (state.poolUsed == 0 || state.poolUsed > state.poolSize || state.primeIndex >= kSizePrimeCount) return false;
   // Without branches: the slots of a large table are empty or not at random.
-  const uint64_t lastEntry = state.poolUsed > kEntryOverhead ? state.poolUsed - kEntryOverhead : 0;
   uint32_t live = 0;
   uint32_t deleted = 0;
-  bool outside = false;
+  uint32_t largestOffset = 0;
   for (uint32_t i = 0; i < state.slotCount; ++i) {
     const uint32_t offset = slots[i].offset;
-    const bool isDeleted = offset == kDeletedSlot;
-    const bool isLive = offset != kEmptySlot && !isDeleted;
+    // Wraps the empty slot (0) to the top, next to the deleted mark.
+    const bool isLive = offset - 1 < kDeletedSlot - 1;
     live += isLive;
-    deleted += isDeleted;
-    outside |= isLive & (offset > lastEntry);
+    deleted += offset == kDeletedSlot;
+    largestOffset = std::max(largestOffset, isLive ? offset : 0);
   }
-  return !outside && live == state.entryCount && deleted == state.deletedSlots && state.deadPoolBytes < state.poolUsed;
+  return uint64_t{largestOffset} + kEntryOverhead <= state.poolUsed && live == state.entryCount &&
+         deleted == state.deletedSlots && state.deadPoolBytes < state.poolUsed;
 }
 
 bool CountedStringTable::Adopt(const RawState& state, platform::ZeroedBlock slots, platform::ZeroedBlock pool) {
