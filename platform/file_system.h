@@ -59,6 +59,9 @@ class FileSystem {
   // Renames `from` to `to`; an existing `to` is replaced in one atomic step,
   // so there is never a moment without a file named `to`.
   virtual bool Replace(const std::string& from, const std::string& to) = 0;
+  // Replace for a file that a crash may lose (a cache): the rename is not
+  // committed to the disk. This one calls Replace.
+  virtual bool ReplaceUncommitted(const std::string& from, const std::string& to) { return Replace(from, to); }
   virtual bool Exists(const std::string& path) = 0;
   // A text that names the file itself, whatever path leads to it (device
   // and inode; volume and file index); nothing when it cannot be found.

@@ -95,6 +95,9 @@ class PosixFileSystem final : public FileSystem {
     SyncDirectoryOf(to);
     return true;
   }
+  bool ReplaceUncommitted(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
   bool Exists(const std::string& path) override {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;

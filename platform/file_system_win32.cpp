@@ -119,6 +119,9 @@ class Win32FileSystem final : public FileSystem {
   bool Replace(const std::string& from, const std::string& to) override {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
+  bool ReplaceUncommitted(const std::string& from, const std::string& to) override {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  }
   bool Exists(const std::string& path) override {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   }

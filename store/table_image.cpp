@@ -102,7 +102,9 @@ bool WriteTableImage(platform::FileSystem& files, const std::string& imagePath, 
   header.imageHash = ImageHash(header, table.RawSlots(), table.RawPool());
   const std::string newPath = imagePath + "-new";
   const std::unique_ptr<platform::WritableFile> file = files.OpenForWriting(newPath);
-  if (file && WriteImageFile(*file, header, table) && files.Replace(newPath, imagePath)) return true;
+  // The image is a cache that its hash vouches for: neither its bytes nor
+  // its name need to reach the disk before the store goes on.
+  if (file && WriteImageFile(*file, header, table) && files.ReplaceUncommitted(newPath, imagePath)) return true;
   files.Remove(newPath);
   // An old image still there belongs to an older text: it would only be
   // found not to match, but it need not stay.
