@@ -41,6 +41,22 @@ host stats | grep -q "^detected Spam: 5 (100.00%)$" || fail "stats: $(host stats
 host macro NOPE 2>/dev/null; [ $? -eq 1 ] || fail "an unknown macro exits with 1"
 grep -q "SPAM RECEIVED, Message-ID: " "$WORK/data/trellisk.log" || fail "the log holds the decisions"
 
+# The side images of the word and undo tables stand for their text files
+# only: a damaged image, or a text file replaced by another, gives the
+# scores of the text.
+data=$WORK/data
+[ -s "$data/database.dat.image" ] && [ -s "$data/undo.dat.image" ] || fail "the stores have their images"
+host score "$SAMPLES/new" >"$WORK/imaged" || fail "scoring from the images"
+head -c 70000 "$data/database.dat.image" >"$WORK/cut" && mv "$WORK/cut" "$data/database.dat.image"
+host score "$SAMPLES/new" | diff -q - "$WORK/imaged" >/dev/null || fail "a cut image changes the scores"
+[ "$(stat -c %s "$data/database.dat.image")" -gt 70000 ] || fail "the cut image is made anew"
+cp -r "$data" "$WORK/other"
+"$HOST" --data "$WORK/other" --setting DNSBlacklist=0 train --spam "$SAMPLES/train/ham" >/dev/null
+cp "$WORK/other/database.dat" "$data/database.dat"
+"$HOST" --data "$WORK/other" --setting DNSBlacklist=0 score "$SAMPLES/new" >"$WORK/other-scores"
+host score "$SAMPLES/new" | diff -q - "$WORK/other-scores" >/dev/null ||
+  fail "a replaced word database is read, not the old image"
+
 # The lists and the rules, from their files in the data directory.
 printf 'TEXT: tkeller@northwind.example\r\n' >"$WORK/data/blacklist.txt"
 printf 'REGEXP: lena\\.fischer@\r\n' >"$WORK/data/whitelist.txt"
