@@ -1,9 +1,9 @@
 // ContentHash: a 64-bit hash of a byte stream, fed in pieces of any size,
 // for telling whether a file is still the one whose hash was recorded. Four
-// independent multiply-rotate lanes over 32-byte blocks keep it at several
-// bytes per cycle; the pieces' boundaries do not change the result. It is
-// no cryptographic hash: it guards against accident, not against an
-// adversary.
+// independent lanes over 64-byte blocks, each folding a 128-bit product of
+// sixteen bytes, keep it at many bytes per cycle; the pieces' boundaries do
+// not change the result. It is no cryptographic hash: it guards against
+// accident, not against an adversary.
 //
 // A value type; one thread at a time.
 #pragma once
@@ -23,7 +23,7 @@ class ContentHash {
   uint64_t byteCount() const { return byteCount_; }
 
  private:
-  static constexpr size_t kBlockBytes = 32;
+  static constexpr size_t kBlockBytes = 64;
   void AddBlock(const char* block);
 
   std::array<uint64_t, 4> lanes_ = {0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
