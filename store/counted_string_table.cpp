@@ -403,10 +403,7 @@ bool CountedStringTable::IsSound(const RawState& state, const Slot* slots) {
   uint32_t live = 0;
   uint32_t deleted = 0;
   uint32_t largestOffset = 0;
-  // A local count: the slots could alias `state` as far as the compiler
-  // knows, which would keep it from vectorizing the loop.
-  const uint32_t slotCount = state.slotCount;
-  for (uint32_t i = 0; i < slotCount; ++i) {
+  for (uint32_t i = 0; i < state.slotCount; ++i) {
     const uint32_t offset = slots[i].offset;
     // Wraps the empty slot (0) to the top, next to the deleted mark.
     const bool isLive = offset - 1 < kDeletedSlot - 1;
