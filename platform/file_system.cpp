@@ -5,16 +5,6 @@
 namespace trellisk::platform {
 namespace {
 
-// Reads exactly `size` bytes; false at an early end.
-bool ReadExactly(ReadableFile& file, char* into, size_t size) {
-  for (size_t done = 0; done < size;) {
-    const size_t count = file.Read(into + done, size - done);
-    if (count == 0) return false;
-    done += count;
-  }
-  return true;
-}
-
 bool Skip(ReadableFile& file, uint64_t bytes) {
   char buffer[65536];
   for (uint64_t left = bytes; left > 0;) {
@@ -26,6 +16,15 @@ bool Skip(ReadableFile& file, uint64_t bytes) {
 }
 
 }  // namespace
+
+bool ReadExactly(ReadableFile& file, char* into, size_t size) {
+  for (size_t done = 0; done < size;) {
+    const size_t count = file.Read(into + done, size - done);
+    if (count == 0) return false;
+    done += count;
+  }
+  return true;
+}
 
 ZeroedBlock FileSystem::ReadBlock(const std::string& path, uint64_t offset, size_t fileBytes, size_t blockBytes) {
   if (fileBytes > blockBytes || offset % ZeroedBlock::kFileOffsetAlignment != 0) return {};

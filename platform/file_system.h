@@ -74,6 +74,9 @@ class FileSystem {
   virtual ZeroedBlock ReadBlock(const std::string& path, uint64_t offset, size_t fileBytes, size_t blockBytes);
 };
 
+// Reads exactly `size` bytes into `into`; false when the file ends first.
+bool ReadExactly(ReadableFile& file, char* into, size_t size);
+
 // The real file system of this machine; lives for the whole process.
 FileSystem& DefaultFileSystem();
 

@@ -67,15 +67,16 @@ StoredTable::LoadOutcome StoredTable::LoadWith(const std::string& path, bool ver
   }
   // An image only ever stands for the data file itself, never its backup.
   const bool imaged = words != nullptr && openedPath == path;
-  if (!imaged || !LoadImage(path, *words)) {
+  if (imaged && LoadImage(path, *words)) {
+    if (table_.entryCount() == 0) KeepBackupBeside(path);
+  } else if (imaged && imageOnLoad) {
+    // The text is hashed as it is read, for the image made of it.
     HashedReader hashed(*file);
-    const bool whole = ReadLimited(hashed, openedPath, read);
-    if (openedPath == path && (keepStoredFile_ || table_.entryCount() == 0)) KeepBackupBeside(path);
-    if (imaged && whole && !keepStoredFile_ && imageOnLoad) {
+    if (ReadText(hashed, openedPath, path, read) && !keepStoredFile_) {
       WriteTableImage(files_, TableImagePath(path), hashed.TagOfWholeFile(), *words, table_);
     }
-  } else if (table_.entryCount() == 0) {
-    KeepBackupBeside(path);
+  } else {
+    ReadText(*file, openedPath, path, read);
   }
   StatusLine(texts_.loaded, verbose);
   if (table_.entryCount() == 0) StatusLine(texts_.empty, verbose);
@@ -94,6 +95,13 @@ bool StoredTable::LoadImage(const std::string& path, TableImageWords& words) {
   HashedReader hashed(limited);
   const TextFileTag tag = hashed.TagOfWholeFile();
   return !limited.exceeded() && ReadTableImage(files_, imagePath, tag, words, table_);
+}
+
+bool StoredTable::ReadText(platform::ReadableFile& file, const std::string& openedPath, const std::string& path,
+                           const Reader& read) {
+  const bool whole = ReadLimited(file, openedPath, read);
+  if (openedPath == path && (keepStoredFile_ || table_.entryCount() == 0)) KeepBackupBeside(path);
+  return whole;
 }
 
 bool StoredTable::ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read) {

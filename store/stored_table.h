@@ -107,6 +107,11 @@ class StoredTable {
   LoadOutcome LoadWith(const std::string& path, bool verbose, const Reader& read, TableImageWords* words,
                        bool imageOnLoad);
   bool LoadImage(const std::string& path, TableImageWords& words);
+  // Reads the opened file (the data file at `path` or its backup) and keeps
+  // a backup beside the data file that the read could not stand for. True
+  // when the file was read whole and without damage.
+  bool ReadText(platform::ReadableFile& file, const std::string& openedPath, const std::string& path,
+                const Reader& read);
   // True when the file was read whole and without damage.
   bool ReadLimited(platform::ReadableFile& file, const std::string& openedPath, const Reader& read);
   bool Replace(const std::string& path, bool verbose, const Writer& write);

@@ -74,14 +74,7 @@ bool HeaderFits(const ImageHeader& header, const TextFileTag& text) {
 
 bool ReadHeader(platform::FileSystem& files, const std::string& imagePath, ImageHeader& header) {
   const std::unique_ptr<platform::ReadableFile> file = files.OpenForReading(imagePath);
-  if (!file) return false;
-  char* into = reinterpret_cast<char*>(&header);
-  for (size_t done = 0; done < sizeof header;) {
-    const size_t count = file->Read(into + done, sizeof header - done);
-    if (count == 0) return false;
-    done += count;
-  }
-  return true;
+  return file && platform::ReadExactly(*file, reinterpret_cast<char*>(&header), sizeof header);
 }
 
 }  // namespace
