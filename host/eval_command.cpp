@@ -1,10 +1,11 @@
 // The eval command: trains a fresh plug-in on one part of a set of known
 // spam and ham and scores the rest, to measure how well it separates them.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
-#include <cstdlib>
 #include <mutex>
+#include <optional>
+#include <string>
 
 #include "host/batch_runner.h"
 #include "host/command.h"
@@ -69,6 +70,65 @@ void PrintReport(const Evaluation& evaluation, int threshold, int band) {
   std::printf("ROC AUC: %.5f\n", evaluation.RocArea());
 }
 
+// Trains a fresh plug-in on the messages, each as its label says; false when
+// the plug-in did not stop cleanly or a message could not be read.
+bool Train(HostSession& session, const LabelledMessages& train, unsigned jobs) {
+  PluginApi& plugin = session.plugin;
+  const auto start = std::chrono::steady_clock::now();
+  StartPlugin(plugin, session.environment);
+  BatchRunner trainer(train.messages, jobs, "training");
+  const BatchResult trained = trainer.Run([&](size_t index, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
+    plugin.FeedSpam(hosted.handle(), train.isSpam[index] ? 1 : 0, &MessageTable::ReadProperty);
+    return std::optional<std::string>();
+  });
+  const bool clean = StopPlugin(plugin);
+  const size_t spam = CountSpam(train);
+  std::printf("trained %zu spam and %zu ham in %.2f s\n", spam, train.messages.size() - spam, SecondsSince(start));
+  return clean && trained.unreadable == 0;
+}
+
+// Scores the messages into `evaluation`, listing each one when `list` is
+// set; false as Train is.
+bool Score(HostSession& session, const LabelledMessages& test, unsigned jobs, bool list, Evaluation& evaluation) {
+  PluginApi& plugin = session.plugin;
+  const int threshold = static_cast<int>(session.environment.junkThreshold());
+  std::mutex evaluationMutex;
+  const auto start = std::chrono::steady_clock::now();
+  StartPlugin(plugin, session.environment);
+  BatchRunner tester(test.messages, jobs, "scoring");
+  const BatchResult tested = tester.Run([&](size_t index, LoadedMessage& message) {
+    HostedMessage hosted(std::move(message.bytes));
+    const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
+    const bool spam = test.isSpam[index];
+    {
+      std::lock_guard<std::mutex> lock(evaluationMutex);
+      evaluation.Add(score, spam);
+    }
+    if (!list) return std::optional<std::string>();
+    char line[48];
+    std::snprintf(line, sizeof line, "%3d %-4s %-4s ", score, score >= threshold ? "SPAM" : "HAM",
+                  spam ? "spam" : "ham");
+    return std::optional<std::string>(line + message.name);
+  });
+  const bool clean = StopPlugin(plugin);
+  std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),
+              SecondsSince(start));
+  return clean && tested.unreadable == 0;
+}
+
+bool Plot(HostSession& session, const Evaluation& evaluation, const std::string& file) {
+  const std::string title = "trellisk-host eval: " + std::to_string(evaluation.spamCount()) + " spam and " +
+                            std::to_string(evaluation.hamCount()) + " ham scored";
+  std::string error;
+  if (!WriteScorePlot(evaluation, title, session.environment.ResolveInput(file), error)) {
+    std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
+    return false;
+  }
+  std::printf("plot: %s\n", file.c_str());
+  return true;
+}
+
 }  // namespace
 
 int RunEval(HostSession& session, const Arguments& arguments) {
@@ -86,54 +146,14 @@ int RunEval(HostSession& session, const Arguments& arguments) {
   }
   Split split;
   const bool readable = SplitInputs(session, arguments, split);
-  PluginApi& plugin = session.plugin;
-  const auto trainStart = std::chrono::steady_clock::now();
-  StartPlugin(plugin, session.environment);
-  BatchRunner trainer(split.train.messages, jobs, "training");
-  const BatchResult trained = trainer.Run([&](size_t index, LoadedMessage& message) {
-    HostedMessage hosted(std::move(message.bytes));
-    plugin.FeedSpam(hosted.handle(), split.train.isSpam[index] ? 1 : 0, &MessageTable::ReadProperty);
-    return std::optional<std::string>();
-  });
-  bool clean = StopPlugin(plugin);
-  std::printf("trained %zu spam and %zu ham in %.2f s\n", CountSpam(split.train), split.train.messages.size() - CountSpam(split.train), SecondsSince(trainStart));
-
-  const int threshold = static_cast<int>(session.environment.junkThreshold());
-  const bool list = arguments.Has("list");
+  const bool trained = Train(session, split.train, jobs);
   Evaluation evaluation;
-  std::mutex evaluationMutex;
-  const auto testStart = std::chrono::steady_clock::now();
-  StartPlugin(plugin, session.environment);
-  BatchRunner tester(split.test.messages, jobs, "scoring");
-  const BatchResult tested = tester.Run([&](size_t index, LoadedMessage& message) {
-    HostedMessage hosted(std::move(message.bytes));
-    const int score = plugin.GetSpamScore(hosted.handle(), &MessageTable::ReadProperty);
-    const bool spam = split.test.isSpam[index];
-    {
-      std::lock_guard<std::mutex> lock(evaluationMutex);
-      evaluation.Add(score, spam);
-    }
-    if (!list) return std::optional<std::string>();
-    char line[48];
-    std::snprintf(line, sizeof line, "%3d %-4s %-4s ", score, score >= threshold ? "SPAM" : "HAM",
-                  spam ? "spam" : "ham");
-    return std::optional<std::string>(line + message.name);
-  });
-  clean = StopPlugin(plugin) && clean;
-  std::printf("scored %zu spam and %zu ham in %.2f s\n", evaluation.spamCount(), evaluation.hamCount(),
-              SecondsSince(testStart));
-  PrintReport(evaluation, threshold, static_cast<int>(band));
+  const bool scored = Score(session, split.test, jobs, arguments.Has("list"), evaluation);
+  PrintReport(evaluation, static_cast<int>(session.environment.junkThreshold()), static_cast<int>(band));
   if (const std::optional<std::string> plot = arguments.Value("plot")) {
-    const std::string title = "trellisk-host eval: " + std::to_string(evaluation.spamCount()) + " spam and " +
-                              std::to_string(evaluation.hamCount()) + " ham scored";
-    if (!WriteScorePlot(evaluation, title, session.environment.ResolveInput(*plot), error)) {
-      std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
-      return kExitFailure;
-    }
-    std::printf("plot: %s\n", plot->c_str());
+    if (!Plot(session, evaluation, *plot)) return kExitFailure;
   }
-  const bool complete = readable && trained.unreadable == 0 && tested.unreadable == 0 && clean;
-  return complete ? kExitSuccess : kExitFailure;
+  return readable && trained && scored ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace trellisk::host
