@@ -84,6 +84,35 @@ bool VerdictOnly(const std::vector<std::string>& words) {
   return false;
 }
 
+// The host's options from the global arguments; false with the reason when
+// one of them is malformed.
+bool ReadHostOptions(const Arguments& global, const Command& command, HostOptions& options, std::string& error) {
+  options.dataDirectory = global.Value("data").value_or("");
+  options.freshDirectory = command.freshDirectory;
+  if (global.Has("junk-threshold")) {
+    unsigned long threshold = 0;
+    if (!global.Number("junk-threshold", 0, threshold, error)) return false;
+    options.junkThreshold = static_cast<uint32_t>(threshold);
+  }
+  for (const std::string& text : global.Values("setting")) {
+    PluginSetting setting;
+    if (!ParseSetting(text, setting)) {
+      error = "--setting needs NAME=NUMBER, not \"" + text + "\"";
+      return false;
+    }
+    options.settings.push_back(setting);
+  }
+  for (const std::string& text : global.Values("text-setting")) {
+    PluginSetting setting;
+    if (!ParseTextSetting(text, setting)) {
+      error = "--text-setting needs NAME=TEXT, not \"" + text + "\"";
+      return false;
+    }
+    options.settings.push_back(setting);
+  }
+  return true;
+}
+
 int RunCommand(const std::vector<std::string>& words, FilterMessage* filterMessage) {
   const size_t commandAt = CommandPosition(words);
   Arguments global;
@@ -114,23 +143,7 @@ int RunCommand(const std::vector<std::string>& words, FilterMessage* filterMessa
   }
 
   HostOptions hostOptions;
-  hostOptions.dataDirectory = global.Value("data").value_or("");
-  hostOptions.freshDirectory = command->freshDirectory;
-  if (global.Has("junk-threshold")) {
-    unsigned long threshold = 0;
-    if (!global.Number("junk-threshold", 0, threshold, error)) return UsageError(error);
-    hostOptions.junkThreshold = static_cast<uint32_t>(threshold);
-  }
-  for (const std::string& text : global.Values("setting")) {
-    PluginSetting setting;
-    if (!ParseSetting(text, setting)) return UsageError("--setting needs NAME=NUMBER, not \"" + text + "\"");
-    hostOptions.settings.push_back(setting);
-  }
-  for (const std::string& text : global.Values("text-setting")) {
-    PluginSetting setting;
-    if (!ParseTextSetting(text, setting)) return UsageError("--text-setting needs NAME=TEXT, not \"" + text + "\"");
-    hostOptions.settings.push_back(setting);
-  }
+  if (!ReadHostOptions(global, *command, hostOptions, error)) return UsageError(error);
   HostEnvironment environment;
   if (!environment.Prepare(hostOptions, error)) {
     std::fprintf(stderr, "trellisk-host: %s\n", error.c_str());
